@@ -1,0 +1,118 @@
+#include "app/script.h"
+
+#include <climits>
+#include <cstring>
+
+#include "app/globals.h"
+#include "app/paths.h"
+#include "platform/platform.h"
+#include "platform/strutil.h"
+
+int SplitCommaList(char* text, char* fields[], int maxFields) {
+    int n = 0;
+    char* p = text;
+    while (n < maxFields) {
+        while (*p == ',') ++p;
+        if (!*p) break;
+        fields[n++] = p;
+        p = strchr(p, ',');
+        if (!p) break;
+        *p++ = '\0';
+    }
+    return n;
+}
+
+int32_t ScriptNumber(const char* text) {
+    const char* p = text;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    int64_t value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + (*p - '0');
+        if (value > int64_t(INT32_MAX) + 1) value = int64_t(INT32_MAX) + 1;
+    }
+    if (negative) value = -value;
+    if (value > INT32_MAX) value = INT32_MAX;
+    return int32_t(value);
+}
+
+uint32_t ReadKeyList(const char* section, char* buf, uint32_t size) {
+    return PfGetProfileString(section, nullptr, "", buf, size, szIniFile);
+}
+
+const char* NextKey(const char* list, uint32_t len, uint32_t& offset) {
+    while (offset < len) {
+        const char* name = list + offset;
+        offset += uint32_t(strlen(name)) + 1;
+        if (*name) return name;
+    }
+    return nullptr;
+}
+
+static void TooManyPackages() {
+    PfMessageBox(nullptr, "Too many packages", "Install", MB_OK | MB_ICONSTOP);
+}
+
+// Fills one row from its key and value; false when the row is refused.
+static bool ReadPackage(Package& row, const char* name) {
+    memset(&row, 0, sizeof row);
+    // A longer name is cut: disk keys still begin with the cut name.
+    BufCopy(row.szName, name);
+
+    char value[150];
+    PfGetProfileString("Packages", name, "", value, sizeof value, szIniFile);
+    char* fields[6];
+    int n = SplitCommaList(value, fields, 6);
+
+    if (n > 0) BufCopy(row.szDescription, fields[0]);  // display only: cut
+    bool dirCut = false;
+    if (n > 1) {
+        ExpandPaths(row.szDirectory, fields[1], dest_path, &dirCut);
+        row.bAbsoluteDir = strchr("%*&", fields[1][0]) != nullptr;
+    }
+    if (n > 2) row.lFiles = ScriptNumber(fields[2]);
+    if (n > 3) row.lSize = int32_t(uint32_t(ScriptNumber(fields[3])) * 1024u);
+    if (n > 4) {
+        static const struct { const char* keyword; int type; } types[] = {
+            {"FF1", ptFF1}, {"TTF", ptTTF}, {"FF12TTF", ptFF12TTF}, {"DLL", ptDLL}};
+        for (const auto& t : types) {
+            if (!StrEqualNoCase(fields[4], t.keyword)) continue;
+            row.iType = t.type;
+            row.bSystemDir = t.type != ptFF1;
+            break;
+        }
+        if (row.bSystemDir && PfGetSystemDir(row.szDirectory, sizeof row.szDirectory) >=
+                                  sizeof row.szDirectory)
+            row.szDirectory[0] = '\0';
+    }
+    if (n > 5) row.bOptional = ScriptNumber(fields[5]) != 0;
+    // A directory cut short would install into the wrong place: refuse the row.
+    return !(dirCut && !row.bSystemDir);
+}
+
+int ReadPackages() {
+    char list[300];
+    uint32_t len = ReadKeyList("Packages", list, sizeof list);
+    if (KeyListOverflowed(len, sizeof list)) {
+        TooManyPackages();
+        return 0;
+    }
+    // A list that fits but names more rows than the table holds is refused
+    // the same way, so no package is left out unseen.
+    int count = 0;
+    uint32_t offset = 0;
+    while (NextKey(list, len, offset)) ++count;
+    if (count > MAX_PACKAGES) {
+        TooManyPackages();
+        return 0;
+    }
+
+    iNumPackages = 0;
+    offset = 0;
+    while (const char* name = NextKey(list, len, offset)) {
+        if (ReadPackage(Packages[iNumPackages], name)) ++iNumPackages;
+        else memset(&Packages[iNumPackages], 0, sizeof(Package));
+    }
+    return 1;
+}

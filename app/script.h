@@ -1,0 +1,26 @@
+// Reading the install script: key lists, comma lists, numbers, the package table.
+#pragma once
+
+#include <cstdint>
+
+// Splits a comma list in place into at most maxFields fields: leading commas
+// are skipped, a run of commas is one separator, blanks stay in the fields,
+// and no field is empty. Returns the number of fields.
+int SplitCommaList(char* text, char* fields[], int maxFields);
+
+// A number of the script: blanks skipped, optional sign, decimal digits up to
+// the first other character; no digits gives 0. Saturates at the 32-bit limits.
+int32_t ScriptNumber(const char* text);
+
+// Reads the key list of a section of the script szIniFile into buf; returns
+// the reader's result, which is size - 2 when the list did not fit.
+uint32_t ReadKeyList(const char* section, char* buf, uint32_t size);
+inline bool KeyListOverflowed(uint32_t len, uint32_t size) { return len == size - 2; }
+
+// Walks a key list of length len: returns the name at offset and moves the
+// offset past it, passing over empty names; null at the end.
+const char* NextKey(const char* list, uint32_t len, uint32_t& offset);
+
+// Reads section "Packages" into Packages and iNumPackages. Returns 1, or 0
+// after "Too many packages" with the table empty.
+int ReadPackages();

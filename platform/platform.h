@@ -1,0 +1,79 @@
+// The operating-system layer of the portable core.
+//
+// Windows: thin calls of the Win32 API and the C runtime.
+// Linux: a stand-in that behaves like them. Drive letters map onto host
+// directories (PfMapDrive); paths use backslashes or slashes; a path that
+// starts with "/" is a host path; the profile functions parse INI files with
+// the Win32 rules; message boxes go to a hook or are answered with their
+// default button.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/wintypes.h"
+
+// --- Profile (INI) files, with the results of the Win32 profile functions.
+
+// GetPrivateProfileStringA: a value (cut at size - 1, result its length), or
+// with a null key the key list of the section (each name and the whole list
+// NUL-terminated; size - 2 when it did not fit).
+uint32_t PfGetProfileString(const char* section, const char* key, const char* def,
+                            char* buf, uint32_t size, const char* file);
+// GetPrivateProfileIntA.
+unsigned PfGetProfileInt(const char* section, const char* key, int def, const char* file);
+// WritePrivateProfileStringA: a null key removes the section, a null value the key.
+int PfWriteProfileString(const char* section, const char* key, const char* value,
+                         const char* file);
+// WriteProfileStringA: the same on WIN.INI.
+int PfWriteWinIni(const char* section, const char* key, const char* value);
+
+// --- Windows directories, with the results of GetWindowsDirectoryA and
+// GetSystemDirectoryA: the length copied, or the size needed when the buffer
+// is too small (then nothing is copied).
+unsigned PfGetWindowsDir(char* buf, unsigned size);
+unsigned PfGetSystemDir(char* buf, unsigned size);
+
+// --- Files and directories, on Windows-syntax paths.
+
+FILE* PfOpen(const char* path, const char* mode);
+int PfMkdir(const char* path);                 // 0 on success
+int PfRmdir(const char* path);                 // 0 on success
+int PfChdir(const char* path);                 // 0 on success
+char* PfGetCwd(char* buf, int size);           // null on failure
+int PfGetDisk();                               // current drive, A = 0; -1 for none
+int PfSetDisk(int drive);                      // 0 on success
+int PfAccess(const char* path, int mode);      // 0 when allowed: 0 exists, 2 write, 4 read
+int PfRemove(const char* path);                // 0 on success
+int PfRename(const char* from, const char* to);  // replaces an existing target; 0 on success
+bool PfIsDirectory(const char* path);
+int PfSetReadOnly(const char* path, bool readOnly);  // 0 on success
+
+// Last-write time as an MS-DOS date (high word) and time (low word), local time.
+int PfSetFileTime(FILE* fp, uint32_t dosStamp);        // flushes first; 1 on success
+int PfGetFileTime(const char* path, uint32_t* dosStamp);  // 1 on success
+
+// Names of the normal files (no directories) matching a pattern such as
+// "DIR\*.ff1"; the name part matches without regard to case. 1 on success.
+int PfFindFiles(const char* pattern, std::vector<std::string>& names);
+
+// --- Message boxes.
+
+typedef int (*PfMessageBoxHook)(HWND owner, const char* text, const char* caption,
+                                unsigned type);
+int PfMessageBox(HWND owner, const char* text, const char* caption, unsigned type);
+// Routes message boxes to a hook (tests); returns the previous one.
+PfMessageBoxHook PfSetMessageBoxHook(PfMessageBoxHook hook);
+
+#ifndef _WIN32
+// --- Stand-in configuration.
+
+// Maps a drive letter onto a host directory; a null or empty directory unmaps it.
+void PfMapDrive(char letter, const char* hostDir);
+// The texts PfGetWindowsDir and PfGetSystemDir answer.
+void PfSetWindowsDirs(const char* windowsDir, const char* systemDir);
+// Translates a path into a host path; false when it names an unmapped drive.
+bool PfHostPath(const char* path, std::string& host);
+#endif

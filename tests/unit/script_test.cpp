@@ -1,0 +1,191 @@
+// The install script: comma lists, numbers, key lists and the package table.
+#include <climits>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "app/globals.h"
+#include "app/script.h"
+#include "platform/strutil.h"
+#include "tests/unit/testenv.h"
+
+namespace {
+
+std::string Join(char* fields[], int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += std::string(i ? "|" : "") + fields[i];
+    return s;
+}
+
+TEST(CommaList, SplitsLikeTheScriptReader) {
+    struct Case {
+        const char* text;
+        int max;
+        const char* expect;  // fields joined with "|"
+    } cases[] = {
+        {"Core fonts,FONTS,12,800,FF1,0", 6, "Core fonts|FONTS|12|800|FF1|0"},
+        {"Drivers,,3,100,DLL,1", 6, "Drivers|3|100|DLL|1"},
+        {",,lead", 6, "lead"},
+        {" a, b ,", 6, " a| b "},
+        {"", 6, ""},
+        {",,,", 6, ""},
+        {"a,b,c,d", 2, "a|b"},
+    };
+    for (const Case& c : cases) {
+        char text[64];
+        BufCopy(text, c.text);
+        char* fields[6];
+        int n = SplitCommaList(text, fields, c.max);
+        EXPECT_EQ(Join(fields, n), c.expect) << "splitting '" << c.text << "'";
+    }
+}
+
+TEST(ScriptNumber, ReadsLeadingDecimalDigits) {
+    struct Case {
+        const char* text;
+        int32_t expect;
+    } cases[] = {
+        {"12", 12},         {"  800", 800},       {"-5", -5},     {"+7", 7},
+        {"12abc", 12},      {"abc", 0},           {"", 0},        {" FF1", 0},
+        {"0x10", 0},        {"99999999999", INT32_MAX},          {"-99999999999", INT32_MIN},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ScriptNumber(c.text), c.expect) << c.text;
+}
+
+TEST(KeyList, WalksNamesAndPassesOverEmptyOnes) {
+    const char list[] = "one\0\0two\0three\0";
+    std::string seen;
+    uint32_t offset = 0;
+    while (const char* name = NextKey(list, sizeof list - 1, offset)) seen += std::string(name) + ";";
+    EXPECT_EQ(seen, "one;two;three;");
+}
+
+// A script in a scratch directory, made the script in use.
+class PackagesTest : public testing::Test {
+protected:
+    void SetUp() override {
+        memset(Packages, 0, sizeof Packages);
+        iNumPackages = 0;
+        dest_path[0] = '\0';
+    }
+    void TearDown() override { szIniFile[0] = '\0'; }
+
+    void Script(const std::string& packages) {
+        std::string path = dir / "install.ini";
+        WriteFile(path, "[Install]\r\nname=Test\r\n[Packages]\r\n" + packages);
+        ASSERT_TRUE(BufCopy(szIniFile, path.c_str()));
+    }
+
+    ScratchDir dir;
+    MessageBoxRecorder boxes;
+};
+
+TEST_F(PackagesTest, ReadsEveryFieldOfTheRows) {
+    Script("Core=Core fonts,FONTS,12,800,FF1,0\r\n"
+           "Drivers=Drivers,,3,100,DLL,1\r\n"
+           "Small=Small TrueType,ignored,2,50,ttf,1\r\n"
+           "WinFonts=Windows fonts,%W\\FONTS,1,1,FF1\r\n"
+           "Rooted=Rooted,%I\\FONTS,1,1,FF1\r\n"
+           "Star=Star,*STAR,1,1\r\n"
+           "Amp=Amp,&AMP\r\n"
+           "Empty=\r\n"
+           "Both=Both,FONTS,1,1,FF12TTF,2\r\n");
+    ASSERT_EQ(ReadPackages(), 1);
+    ASSERT_EQ(iNumPackages, 9);
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    const Package& core = Packages[0];
+    EXPECT_STREQ(core.szName, "Core");
+    EXPECT_STREQ(core.szDescription, "Core fonts");
+    EXPECT_STREQ(core.szDirectory, "FONTS");
+    EXPECT_EQ(core.lFiles, 12);
+    EXPECT_EQ(core.lSize, 800 * 1024);
+    EXPECT_EQ(core.iType, ptFF1);
+    EXPECT_EQ(core.bSystemDir, 0);
+    EXPECT_EQ(core.bAbsoluteDir, 0);
+    EXPECT_EQ(core.bOptional, 0);
+    EXPECT_EQ(core.bSelected, 0);
+
+    // The double comma moves every later field one place forward.
+    const Package& drivers = Packages[1];
+    EXPECT_STREQ(drivers.szDirectory, "3");
+    EXPECT_EQ(drivers.lFiles, 100);
+    EXPECT_EQ(drivers.lSize, 0);
+    EXPECT_EQ(drivers.iType, 0);
+    EXPECT_EQ(drivers.bSystemDir, 0);
+    EXPECT_EQ(drivers.bOptional, 0);
+
+    const Package& small = Packages[2];
+    EXPECT_EQ(small.iType, ptTTF);
+    EXPECT_EQ(small.bSystemDir, 1);
+    EXPECT_EQ(std::string(small.szDirectory), SystemDir());
+    EXPECT_EQ(small.bOptional, 1);
+
+    EXPECT_EQ(std::string(Packages[3].szDirectory), WindowsDir() + "\\FONTS");
+    EXPECT_EQ(Packages[3].bAbsoluteDir, 1);
+    EXPECT_STREQ(Packages[4].szDirectory, "\\FONTS");
+    EXPECT_EQ(Packages[4].bAbsoluteDir, 1);
+    EXPECT_EQ(Packages[5].bAbsoluteDir, 1);
+    EXPECT_STREQ(Packages[5].szDirectory, "*STAR");
+    EXPECT_EQ(Packages[6].bAbsoluteDir, 1);
+
+    const Package& empty = Packages[7];
+    EXPECT_STREQ(empty.szName, "Empty");
+    EXPECT_STREQ(empty.szDescription, "");
+    EXPECT_STREQ(empty.szDirectory, "");
+    EXPECT_EQ(empty.lSize, 0);
+    EXPECT_EQ(empty.bOptional, 0);
+
+    EXPECT_EQ(Packages[8].iType, ptFF12TTF);
+    EXPECT_EQ(std::string(Packages[8].szDirectory), SystemDir());
+    EXPECT_EQ(Packages[8].bOptional, 1);
+}
+
+TEST_F(PackagesTest, AKeyListThatDoesNotFitIsTooManyPackages) {
+    std::string rows;
+    for (int i = 0; i < 25; ++i) rows += "PackageNumber" + std::to_string(i) + "=x\r\n";
+    Script(rows);
+    EXPECT_EQ(ReadPackages(), 0);
+    EXPECT_EQ(iNumPackages, 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Too many packages");
+    EXPECT_EQ(boxes.boxes[0].caption, "Install");
+    EXPECT_EQ(boxes.boxes[0].type, unsigned(MB_OK | MB_ICONSTOP));
+    EXPECT_EQ(boxes.boxes[0].owner, nullptr);
+}
+
+TEST_F(PackagesTest, MoreRowsThanTheTableHoldsAreRefusedTheSameWay) {
+    std::string rows;
+    for (int i = 0; i < 20; ++i) rows += "P" + std::to_string(i) + "=Package,DIR,1,1,FF1\r\n";
+    Script(rows);
+    ASSERT_EQ(ReadPackages(), 1);
+    EXPECT_EQ(iNumPackages, 20);
+    EXPECT_STREQ(Packages[19].szName, "P19");
+
+    memset(Packages, 0, sizeof Packages);
+    iNumPackages = 0;
+    Script(rows + "P20=One too many\r\n");
+    EXPECT_EQ(ReadPackages(), 0);
+    EXPECT_EQ(iNumPackages, 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Too many packages");
+}
+
+TEST_F(PackagesTest, OverlongFieldsAreCutOrRefused) {
+    std::string longDir(80, 'D');
+    Script("AVeryLongPackageName=" + std::string(60, 'x') + ",FONTS,1,1,FF1\r\n"
+           "TooDeep=Too deep," + longDir + ",1,1,FF1\r\n"
+           "SysLong=System,"  + longDir + ",1,1,DLL\r\n"
+           "After=After,AFTER\r\n");
+    ASSERT_EQ(ReadPackages(), 1);
+    ASSERT_EQ(iNumPackages, 3);
+    EXPECT_STREQ(Packages[0].szName, "AVeryLongPacka");
+    EXPECT_EQ(std::string(Packages[0].szDescription), std::string(49, 'x'));
+    // The too-deep directory would install elsewhere: its row is refused.
+    EXPECT_STREQ(Packages[1].szName, "SysLong");
+    EXPECT_EQ(std::string(Packages[1].szDirectory), SystemDir());
+    EXPECT_STREQ(Packages[2].szName, "After");
+    EXPECT_STREQ(Packages[3].szName, "");
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+#include "tests/unit/testenv.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int scratchCount = 0;
+
+// The host path of a Windows-syntax path (the same text on Windows).
+fs::path HostPath(const std::string& path) {
+#ifdef _WIN32
+    return fs::path(path);
+#else
+    std::string host;
+    PfHostPath(path.c_str(), host);
+    return fs::path(host);
+#endif
+}
+
+std::string TempRoot() {
+#ifdef _WIN32
+    char buf[MAX_PATH];
+    DWORD n = GetTempPathA(sizeof buf, buf);
+    std::string dir(buf, n);
+    while (!dir.empty() && dir.back() == '\\') dir.pop_back();
+    return dir;
+#else
+    return "C:\\TMP";
+#endif
+}
+
+int ProcessId() {
+#ifdef _WIN32
+    return int(GetCurrentProcessId());
+#else
+    return 0;
+#endif
+}
+
+MessageBoxRecorder* recorder = nullptr;
+
+}  // namespace
+
+ScratchDir::ScratchDir() {
+    path_ = TempRoot() + "\\unit" + std::to_string(ProcessId()) + "_" +
+            std::to_string(++scratchCount);
+    fs::remove_all(HostPath(path_));
+    if (PfMkdir(path_.c_str()) != 0) ADD_FAILURE() << "cannot create " << path_;
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ec;
+    fs::path root = HostPath(path_);
+    for (auto& entry : fs::recursive_directory_iterator(root, ec))
+        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ec);
+    fs::remove_all(root, ec);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    FILE* fp = PfOpen(path.c_str(), "wb");
+    ASSERT_TRUE(fp) << "cannot write " << path;
+    fwrite(bytes.data(), 1, bytes.size(), fp);
+    fclose(fp);
+}
+
+std::string ReadFile(const std::string& path) {
+    FILE* fp = PfOpen(path.c_str(), "rb");
+    if (!fp) return std::string("<missing>");
+    std::string bytes;
+    char chunk[4096];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, fp)) > 0) bytes.append(chunk, n);
+    fclose(fp);
+    return bytes;
+}
+
+bool FileExists(const std::string& path) { return PfAccess(path.c_str(), 0) == 0; }
+
+std::string WindowsDir() {
+    char buf[260];
+    PfGetWindowsDir(buf, sizeof buf);
+    return buf;
+}
+
+std::string SystemDir() {
+    char buf[260];
+    PfGetSystemDir(buf, sizeof buf);
+    return buf;
+}
+
+MessageBoxRecorder::MessageBoxRecorder() {
+    recorder = this;
+    previous_ = reinterpret_cast<void*>(PfSetMessageBoxHook(&MessageBoxRecorder::Hook));
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() {
+    PfSetMessageBoxHook(reinterpret_cast<PfMessageBoxHook>(previous_));
+    recorder = nullptr;
+}
+
+int MessageBoxRecorder::Hook(HWND owner, const char* text, const char* caption, unsigned type) {
+    recorder->boxes.push_back({owner, text ? text : "", caption ? caption : "", type});
+    if (!recorder->answers_.empty()) {
+        int id = recorder->answers_.front();
+        recorder->answers_.erase(recorder->answers_.begin());
+        return id;
+    }
+    if ((type & 0xf) == MB_YESNO) return (type & MB_DEFBUTTON2) ? IDNO : IDYES;
+    return IDOK;
+}

@@ -93,6 +93,37 @@ bool Load(const char* file, Profile& profile) {
     return true;
 }
 
+// The last file read stays parsed while its size and modification time stay
+// the same, as kernel32 keeps it: a script is read key by key.
+struct CachedProfile {
+    std::string host;
+    struct stat st {};
+    Profile profile;
+    bool valid = false;
+};
+
+CachedProfile cache;
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_ino == b.st_ino && a.st_dev == b.st_dev && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// The parsed file, or null when it cannot be read.
+const Profile* Cached(const char* file) {
+    std::string host;
+    struct stat st;
+    if (!file || !PfHostPath(FilePath(file).c_str(), host) || stat(host.c_str(), &st) != 0)
+        return nullptr;
+    if (cache.valid && cache.host == host && SameFile(cache.st, st)) return &cache.profile;
+    cache.valid = false;
+    if (!Load(file, cache.profile)) return nullptr;
+    cache.host = host;
+    cache.st = st;
+    cache.valid = true;
+    return &cache.profile;
+}
+
 bool Save(const char* file, const Profile& profile) {
     std::string text;
     for (const Section& s : profile.sections) {
@@ -109,7 +140,8 @@ bool Save(const char* file, const Profile& profile) {
     return fclose(fp) == 0 && ok;
 }
 
-Section* FindSection(Profile& profile, const char* name) {
+// The first section of a name (sections and keys, const or not).
+template <class P> auto FindSection(P& profile, const char* name) -> decltype(&profile.sections[0]) {
     std::string want = Trim(name);
     for (size_t i = 1; i < profile.sections.size(); ++i)
         if (StrEqualNoCase(profile.sections[i].name.c_str(), want.c_str()))
@@ -117,9 +149,9 @@ Section* FindSection(Profile& profile, const char* name) {
     return nullptr;
 }
 
-Key* FindKey(Section& section, const char* name) {
+template <class S> auto FindKey(S& section, const char* name) -> decltype(&section.keys[0]) {
     std::string want = Trim(name);
-    for (Key& k : section.keys)
+    for (auto& k : section.keys)
         if (StrEqualNoCase(k.name.c_str(), want.c_str())) return &k;
     return nullptr;
 }
@@ -138,6 +170,7 @@ uint32_t CopyValue(char* buf, uint32_t size, const std::string& value) {
 }
 
 uint32_t CopyKeyList(char* buf, uint32_t size, const Section& section) {
+    if (size <= 2) return 0;  // no room for a name and the two NULs
     uint32_t left = size;
     char* p = buf;
     for (const Key& k : section.keys) {
@@ -162,8 +195,7 @@ uint32_t PfGetProfileString(const char* section, const char* key, const char* de
                             char* buf, uint32_t size, const char* file) {
     if (!buf || size == 0) return 0;
     std::string defText = def ? def : "";
-    Profile profile;
-    bool loaded = file && Load(file, profile);
+    const Profile* profile = Cached(file);
     if (!section) {
         // Section names: only the key lists are used by the program.
         buf[0] = '\0';
@@ -171,7 +203,7 @@ uint32_t PfGetProfileString(const char* section, const char* key, const char* de
         return 0;
     }
     if (!key) {
-        Section* s = loaded ? FindSection(profile, section) : nullptr;
+        const Section* s = profile ? FindSection(*profile, section) : nullptr;
         buf[0] = '\0';
         if (size > 1) buf[1] = '\0';
         uint32_t ret = s ? CopyKeyList(buf, size, *s) : 0;
@@ -179,8 +211,8 @@ uint32_t PfGetProfileString(const char* section, const char* key, const char* de
         return ret;
     }
     while (!defText.empty() && defText.back() == ' ') defText.pop_back();
-    Section* s = loaded ? FindSection(profile, section) : nullptr;
-    Key* k = s ? FindKey(*s, key) : nullptr;
+    const Section* s = profile ? FindSection(*profile, section) : nullptr;
+    const Key* k = s ? FindKey(*s, key) : nullptr;
     return CopyValue(buf, size, k && k->hasValue ? k->value : defText);
 }
 
@@ -213,8 +245,9 @@ unsigned PfGetProfileInt(const char* section, const char* key, int def, const ch
 int PfWriteProfileString(const char* section, const char* key, const char* value,
                          const char* file) {
     if (!section || !file) return 0;
-    Profile profile;
-    if (!Load(file, profile)) profile.sections.assign(1, Section());
+    const Profile* cached = Cached(file);
+    Profile profile = cached ? *cached : Profile{std::vector<Section>(1)};
+    cache.valid = false;
     Section* s = FindSection(profile, section);
     if (!key) {
         if (s) profile.sections.erase(profile.sections.begin() + (s - profile.sections.data()));

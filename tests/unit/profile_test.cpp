@@ -196,3 +196,21 @@ TEST(Profile, WinIniIsTheWindowsDirectorysFile) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
+// Buffers too small for a name and two NULs get an empty list and nothing
+// is written outside them (found by fuzzing).
+TEST(Profile, KeyListsInTinyBuffersStayInside) {
+    ScratchDir dir;
+    std::string file = dir / "tiny.ini";
+    WriteFile(file, kScript);
+    for (uint32_t size : {1u, 2u}) {
+        std::vector<char> buf(size + 2, '\xAB');
+        EXPECT_EQ(PfGetProfileString("Packages", nullptr, "", buf.data() + 1, size, file.c_str()),
+                  0u);
+        EXPECT_EQ(buf[0], '\xAB');
+        EXPECT_EQ(buf[1], '\0');
+        EXPECT_EQ(buf[size + 1], '\xAB');
+    }
+}
+#endif

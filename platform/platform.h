@@ -59,6 +59,10 @@ int PfGetFileTime(const char* path, uint32_t* dosStamp);  // 1 on success
 // "DIR\*.ff1"; the name part matches without regard to case. 1 on success.
 int PfFindFiles(const char* pattern, std::vector<std::string>& names);
 
+// Free bytes on a drive (a letter of either case), free clusters times sectors
+// per cluster times bytes per sector. 1 on success.
+int PfGetDiskFree(char drive, uint64_t* bytes);
+
 // --- Message boxes.
 
 typedef int (*PfMessageBoxHook)(HWND owner, const char* text, const char* caption,

@@ -9,6 +9,7 @@
 // also for root.
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -341,6 +342,14 @@ int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
         int c = strcasecmp(a.c_str(), b.c_str());
         return c != 0 ? c < 0 : a < b;
     });
+    return 1;
+}
+
+int PfGetDiskFree(char drive, uint64_t* bytes) {
+    int d = DriveIndex(drive);
+    struct statvfs vfs;
+    if (d < 0 || drives[d].root.empty() || statvfs(drives[d].root.c_str(), &vfs) != 0) return 0;
+    *bytes = uint64_t(vfs.f_bavail) * vfs.f_frsize;
     return 1;
 }
 

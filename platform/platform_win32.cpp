@@ -112,6 +112,15 @@ int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
     return 1;
 }
 
+int PfGetDiskFree(char drive, uint64_t* bytes) {
+    char root[] = {drive, ':', '\\', '\0'};
+    DWORD sectorsPerCluster, bytesPerSector, freeClusters, clusters;
+    if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+        return 0;
+    *bytes = uint64_t(freeClusters) * sectorsPerCluster * bytesPerSector;
+    return 1;
+}
+
 static PfMessageBoxHook messageBoxHook = nullptr;
 
 int PfMessageBox(HWND owner, const char* text, const char* caption, unsigned type) {

@@ -5,7 +5,9 @@ import time
 
 
 def run(s):
-    # The product-information program: the robot writing a marker file.
+    # The product-information program: the robot writing a marker file. At
+    # the final message the robot gives a command started too early a
+    # second to show itself.
     shutil.copy(s.args.robot, s.host(s.media_dir) / "INFO.EXE")
     marker = s.dest + "\\INFO.TXT"
     s.script(r"""
@@ -18,6 +20,7 @@ def run(s):
     s.robot(f"""
         window Sample Fonts
         text message Install Completed !
+        sleep 1000
         nofile {marker}
         click ok
         gone

@@ -56,8 +56,10 @@ void CopyReadmeAndScript() {
     char source[144];
     bool fit = MakeFullPath(source, exe_dir, "install.ini");
     fit = MakeFullPath(szIniFile, dest_path, "install.ini") && fit;
-    if (fit) FileCopy(source, szIniFile);
-    else szIniFile[0] = '\0';
+    if (fit)
+        FileCopy(source, szIniFile);
+    else
+        szIniFile[0] = '\0';
 }
 
 }  // namespace

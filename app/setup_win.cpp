@@ -132,14 +132,14 @@ BOOL InitInstance(HINSTANCE hInstance, int) {
 
 LRESULT CALLBACK MainWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_GETMINMAXINFO:
-        CoverScreen(hWnd, reinterpret_cast<MINMAXINFO*>(lParam));
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcA(hWnd, message, wParam, lParam);
+        case WM_GETMINMAXINFO:
+            CoverScreen(hWnd, reinterpret_cast<MINMAXINFO*>(lParam));
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcA(hWnd, message, wParam, lParam);
     }
 }
 

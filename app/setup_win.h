@@ -1,9 +1,9 @@
 // SETUP.EXE's start-up, backdrop window and installation sequence.
 #pragma once
 
-#include <cstddef>
-
 #include <windows.h>
+
+#include <cstddef>
 
 // Window, dialog and callback procedures are exported by their plain names
 // (SETUP.EXE links with --kill-at, which drops the "@n" of stdcall names).
@@ -12,8 +12,7 @@
 // Start-up (setup_win.cpp).
 BOOL InitApplication(HINSTANCE hInstance);
 BOOL InitInstance(HINSTANCE hInstance, int nCmdShow);
-SETUP_EXPORT LRESULT CALLBACK MainWndProc(HWND hWnd, UINT message, WPARAM wParam,
-                                          LPARAM lParam);
+SETUP_EXPORT LRESULT CALLBACK MainWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 // The backdrop window of the registered class, captioned with szTitle.
 HWND CreateMainWindow(HINSTANCE hInstance);
 void LoadCtl3d();

@@ -1,15 +1,16 @@
-#include "archive/winutil.h"
-
 #include <io.h>
 
 #include "app/globals.h"
+#include "archive/winutil.h"
 
 namespace {
 
 const UINT kFirstBufferSize = 8192;
 const UINT kLastBufferSize = 512;
 
-HANDLE FileHandle(HFILE file) { return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file)); }
+HANDLE FileHandle(HFILE file) {
+    return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file));
+}
 
 // The last-write time of an open file as an MS-DOS date and time, local time.
 bool ReadDosStamp(HFILE file, WORD* date, WORD* time) {
@@ -96,8 +97,8 @@ short ExecuteProgram(char* cmdLine) {
 }
 
 ResourceRow rsList[NUM_LOCKED_RESOURCES + 1] = {
-    {"InstallOptions", RT_DIALOG}, {"GetDisk", RT_DIALOG},    {"DiskSpace", RT_DIALOG},
-    {"MyMessageBox", RT_DIALOG},   {"IntroBox", RT_DIALOG},   {"ExtractStatusDlg", RT_DIALOG},
+    {"InstallOptions", RT_DIALOG}, {"GetDisk", RT_DIALOG},  {"DiskSpace", RT_DIALOG},
+    {"MyMessageBox", RT_DIALOG},   {"IntroBox", RT_DIALOG}, {"ExtractStatusDlg", RT_DIALOG},
     {"StatusDlg", RT_DIALOG},      {nullptr, nullptr},
 };
 HGLOBAL hRes[NUM_LOCKED_RESOURCES];

@@ -247,9 +247,20 @@ class Robot:
             line = line.rstrip("\r\n")
             self.lines.append(line)
             if line.startswith("SHOT "):
-                self.session.screenshot(line[5:].strip())
-                self.proc.stdin.write("ok\n")
-                self.proc.stdin.flush()
+                self._answer(line[5:].strip())
+
+    def _answer(self, name):
+        try:
+            self.session.screenshot(name)
+            answer = "ok"
+        except (OSError, subprocess.CalledProcessError) as error:
+            self.lines.append(f"driver: no screenshot {name}: {error}")
+            answer = "no"
+        try:
+            self.proc.stdin.write(answer + "\n")
+            self.proc.stdin.flush()
+        except OSError:
+            pass  # the robot has ended
 
     def log(self):
         return "\n".join(self.lines)

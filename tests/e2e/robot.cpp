@@ -74,7 +74,10 @@ std::string TakeWord(std::string& text) {
 }
 
 bool ParseId(const std::string& word, int* id) {
-    static const struct { const char* name; int id; } names[] = {
+    static const struct {
+        const char* name;
+        int id;
+    } names[] = {
         {"ok", IDOK}, {"cancel", IDCANCEL}, {"yes", IDYES}, {"no", IDNO}, {"message", 0xFFFF}};
     for (const auto& n : names) {
         if (word == n.name) {
@@ -92,8 +95,8 @@ bool ParseId(const std::string& word, int* id) {
 std::string ControlText(HWND control) {
     char buf[1024] = "";
     DWORD_PTR ignored;
-    SendMessageTimeoutA(control, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf),
-                        SMTO_NORMAL, 5000, &ignored);
+    SendMessageTimeoutA(control, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL,
+                        5000, &ignored);
     return buf;
 }
 
@@ -107,7 +110,8 @@ BOOL CALLBACK ListWindow(HWND hwnd, LPARAM) {
 }
 
 // Waits until predicate holds or the time is up.
-template <typename Pred> bool WaitFor(DWORD timeoutMs, Pred pred) {
+template <typename Pred>
+bool WaitFor(DWORD timeoutMs, Pred pred) {
     DWORD start = GetTickCount();
     for (;;) {
         if (pred()) return true;
@@ -187,7 +191,9 @@ bool SelectItem(Robot& r, std::string args, BOOL select) {
 }
 
 bool FileState(Robot& r, const std::string& path, bool wanted, DWORD waitMs) {
-    auto matches = [&] { return (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == wanted; };
+    auto matches = [&] {
+        return (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == wanted;
+    };
     if (WaitFor(waitMs, matches)) return true;
     r.error = wanted ? "no file " + path : "file " + path + " exists";
     return false;
@@ -197,8 +203,7 @@ bool FileState(Robot& r, const std::string& path, bool wanted, DWORD waitMs) {
 // by hand, without a driver, the robot goes on at once.
 bool Shot(Robot& r, const std::string& name) {
     DWORD_PTR ignored;
-    if (r.window)
-        SendMessageTimeoutA(r.window, WM_NULL, 0, 0, SMTO_NORMAL, r.timeoutMs, &ignored);
+    if (r.window) SendMessageTimeoutA(r.window, WM_NULL, 0, 0, SMTO_NORMAL, r.timeoutMs, &ignored);
     Sleep(300);
     printf("SHOT %s\n", name.c_str());
     fflush(stdout);
@@ -209,7 +214,9 @@ bool Shot(Robot& r, const std::string& name) {
     return false;
 }
 
-bool WindowStep(Robot& r, std::string args) { return FindTopLevel(r, "#32770", Unescape(args)); }
+bool WindowStep(Robot& r, std::string args) {
+    return FindTopLevel(r, "#32770", Unescape(args));
+}
 
 bool WindowClassStep(Robot& r, std::string args) {
     std::string cls = TakeWord(args);
@@ -232,9 +239,9 @@ bool SetStep(Robot& r, std::string args) {
     HWND control = Control(r, TakeWord(args));
     std::string value = Unescape(args);
     DWORD_PTR ignored;
-    return control && SendMessageTimeoutA(control, WM_SETTEXT, 0,
-                                          reinterpret_cast<LPARAM>(value.c_str()), SMTO_NORMAL,
-                                          5000, &ignored);
+    return control &&
+           SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()),
+                               SMTO_NORMAL, 5000, &ignored);
 }
 
 bool GoneStep(Robot& r, std::string) {
@@ -285,7 +292,8 @@ const struct {
     {"waitfile", [](Robot& r, std::string a) { return FileState(r, a, true, r.timeoutMs); }},
     {"shot", [](Robot& r, std::string a) { return Shot(r, a); }},
     {"sleep", [](Robot&, std::string a) { return Sleep(DWORD(atoi(a.c_str()))), true; }},
-    {"timeout", [](Robot& r, std::string a) { return r.timeoutMs = DWORD(atoi(a.c_str())) * 1000, true; }},
+    {"timeout",
+     [](Robot& r, std::string a) { return r.timeoutMs = DWORD(atoi(a.c_str())) * 1000, true; }},
     {"dump", DumpStep},
 };
 

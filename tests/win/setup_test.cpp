@@ -1,11 +1,10 @@
 // The backdrop window and the installation sequence, in-process: the real
 // window class and window, the sequence run on a script in a scratch
 // directory with its message boxes recorded.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "app/globals.h"
 #include "app/setup_win.h"
@@ -44,8 +43,8 @@ TEST(MainWindow, CoversTheScreenInBlueWithItsCaptionAbove) {
     LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME), WS_CAPTION);
     LOGBRUSH brush;
-    GetObjectA(reinterpret_cast<HBRUSH>(GetClassLongPtrA(window, GCLP_HBRBACKGROUND)),
-               sizeof brush, &brush);
+    GetObjectA(reinterpret_cast<HBRUSH>(GetClassLongPtrA(window, GCLP_HBRBACKGROUND)), sizeof brush,
+               &brush);
     EXPECT_EQ(brush.lbColor, RGB(0, 64, 192));
     EXPECT_TRUE(GetClassLongPtrA(window, GCLP_HICON));
     DestroyWindow(window);

@@ -1,13 +1,13 @@
 // File copy with its date, the copy buffer's sizes, and running a program
 // to its end, through the real Win32 calls.
+#include "archive/winutil.h"
+
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "archive/winutil.h"
 #include "platform/platform.h"
 #include "tests/unit/testenv.h"
 
@@ -60,7 +60,8 @@ TEST(FileCopy, CarriesTheLastWriteTimeButNotReadOnly) {
     ScratchDir dir;
     std::string src = dir / "DATED.TXT", dst = dir / "COPY.TXT";
     WriteFile(src, "dated");
-    const uint32_t stamp = (uint32_t(15) << 25 | 8u << 21 | 24u << 16) | (11u << 11 | 30u << 5 | 29u);
+    const uint32_t stamp =
+        (uint32_t(15) << 25 | 8u << 21 | 24u << 16) | (11u << 11 | 30u << 5 | 29u);
     FILE* fp = PfOpen(src.c_str(), "ab");
     ASSERT_TRUE(fp);
     ASSERT_EQ(PfSetFileTime(fp, stamp), 1);

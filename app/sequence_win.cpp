@@ -1,7 +1,5 @@
 // The installation sequence: its stages in order, the final message and the
 // product-information command.
-#include <cstring>
-
 #include "app/globals.h"
 #include "app/paths.h"
 #include "app/script.h"

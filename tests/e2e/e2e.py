@@ -88,7 +88,14 @@ class Wine:
         subprocess.run([WINE_RUN, "regedit", "/S", windows_path(reg)], env=self.env, check=True)
 
     def screenshot(self, path):
-        subprocess.run(["import", "-window", "root", str(path)], env=self.env, check=True)
+        """The virtual desktop's window, so that a real display shows the same
+        picture as Xvfb; the whole screen when it is not there."""
+        for window in (f"{DESKTOP} - Wine desktop", "root"):
+            taken = subprocess.run(["import", "-window", window, str(path)], env=self.env,
+                                   stderr=subprocess.DEVNULL)
+            if taken.returncode == 0:
+                return
+        raise OSError(f"import could not take {path}")
 
 
 class Session:

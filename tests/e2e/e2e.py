@@ -19,6 +19,9 @@ import threading
 import time
 from pathlib import Path
 
+# Scenarios are loaded as modules: no compiled copies in the source tree.
+sys.dont_write_bytecode = True
+
 HERE = Path(__file__).resolve().parent
 WINE_RUN = HERE.parent.parent / "scripts" / "wine-run"
 # SETUP.EXE and the robot share one Wine virtual desktop of the screen's

@@ -1,0 +1,111 @@
+// The installation sequence: its stages in order, the final message and the
+// product-information command.
+#include "app/globals.h"
+#include "app/paths.h"
+#include "app/script.h"
+#include "app/setup_win.h"
+#include "archive/winutil.h"
+#include "platform/platform.h"
+#include "platform/strutil.h"
+
+namespace {
+
+const int kFirstSupportedVersion = 0x301;  // 3.1
+
+void RefuseVersion() {
+    PfMessageBox(nullptr, "Install does not support Window versions\nPrior to 3.1.",
+                 "Unsupported Windows Version", MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+}
+
+// The destination from BaseDir, in capital letters, and its description.
+void ReadDestination() {
+    char baseDir[144];
+    PfGetProfileString("Install", "BaseDir", "", baseDir, sizeof baseDir, szIniFile);
+    PfGetProfileString("Install", "DirDesc", "", szDirDescription, sizeof szDirDescription,
+                       szIniFile);
+    int state = ExpandPaths(dest_path, baseDir, nullptr);
+    bDestIsWindows = state == esWindows || state == esSystem;
+    StrUpper(dest_path);
+}
+
+// The Installation Options stage while the dialog is not part of the
+// program: the defaults, every package selected. 1 means go on.
+int AcceptDefaultOptions() {
+    for (int i = 0; i < iNumPackages; ++i) Packages[i].bSelected = 1;
+    return 1;
+}
+
+// Copies one file of exe_dir into the destination; skipped when either path
+// would not fit, since a cut path names another file.
+void CopyToDestination(const char* name) {
+    char source[144], target[144];
+    if (MakeFullPath(source, exe_dir, name) && MakeFullPath(target, dest_path, name))
+        FileCopy(source, target);
+}
+
+// The readme (unless the destination is the Windows directory) and the
+// script; from here on the script in use is the copy. A copy path that does
+// not fit leaves no script in use, as a failed copy would.
+void CopyReadmeAndScript() {
+    if (!bDestIsWindows) {
+        CreatePath(dest_path);
+        CopyToDestination("readme.txt");
+    }
+    char source[144];
+    bool fit = MakeFullPath(source, exe_dir, "install.ini");
+    fit = MakeFullPath(szIniFile, dest_path, "install.ini") && fit;
+    if (fit)
+        FileCopy(source, szIniFile);
+    else
+        szIniFile[0] = '\0';
+}
+
+}  // namespace
+
+int GetTheVersion() {
+    DWORD version = GetVersion();
+    return LOBYTE(LOWORD(version)) * 256 + HIBYTE(LOWORD(version));
+}
+
+// Nothing is undone: what was made stays in place.
+void cleanInstallFail() {}
+
+int doInstallation() {
+    if (GetTheVersion() < kFirstSupportedVersion) {
+        RefuseVersion();
+        return 0;
+    }
+    ReadPackages();
+    ReadDestination();
+    if (!AcceptDefaultOptions()) {
+        cleanInstallFail();
+        return 0;
+    }
+    StrUpper(dest_path);
+    CopyReadmeAndScript();
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    if (bSDCancelled) {
+        PfMessageBox(hMainWnd, "Install Cancelled !", szTitle, MB_OK | MB_ICONEXCLAMATION);
+    } else {
+        PfMessageBox(hMainWnd, "Install Completed !", szTitle, MB_OK | MB_ICONINFORMATION);
+    }
+    ShowProductInfo();
+    if (szIniFile[0]) DeleteFileA(szIniFile);
+    return 1;
+}
+
+bool ProductInfoCommand(char* command, size_t size) {
+    char value[300];
+    PfGetProfileString("Icons", "ProdInfo", "", value, sizeof value, szIniFile);
+    char* fields[2];
+    if (SplitCommaList(value, fields, 2) < 2) return false;
+    bool cut = false;
+    ExpandPaths(command, fields[1], dest_path, size, &cut);
+    // A command cut short would run something else.
+    return !cut;
+}
+
+void ShowProductInfo() {
+    char command[400];
+    if (ProductInfoCommand(command, sizeof command)) WinExec(command, SW_SHOW);
+}

@@ -1,0 +1,117 @@
+#include <io.h>
+
+#include "app/globals.h"
+#include "archive/winutil.h"
+
+namespace {
+
+const UINT kFirstBufferSize = 8192;
+const UINT kLastBufferSize = 512;
+
+HANDLE FileHandle(HFILE file) {
+    return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file));
+}
+
+// The last-write time of an open file as an MS-DOS date and time, local time.
+bool ReadDosStamp(HFILE file, WORD* date, WORD* time) {
+    FILETIME utc, local;
+    return GetFileTime(FileHandle(file), nullptr, nullptr, &utc) &&
+           FileTimeToLocalFileTime(&utc, &local) && FileTimeToDosDateTime(&local, date, time);
+}
+
+void WriteDosStamp(HFILE file, WORD date, WORD time) {
+    FILETIME local, utc;
+    if (DosDateTimeToFileTime(date, time, &local) && LocalFileTimeToFileTime(&local, &utc))
+        SetFileTime(FileHandle(file), nullptr, nullptr, &utc);
+}
+
+// Copies length bytes in buffer-sized pieces; returns the bytes left over
+// when a read or a write moved fewer bytes than asked.
+LONG CopyBytes(HFILE in, HFILE out, LONG length, char* buffer, UINT size) {
+    LONG remaining = length;
+    while (remaining > 0) {
+        UINT piece = remaining < LONG(size) ? UINT(remaining) : size;
+        if (_lread(in, buffer, piece) != piece) break;
+        if (_lwrite(out, buffer, piece) != piece) break;
+        remaining -= LONG(piece);
+    }
+    return remaining;
+}
+
+// Copies between the open files with the locked buffer; 1 when every byte
+// arrived.
+int CopyOpenFiles(HFILE in, HFILE out, char* buffer, UINT size) {
+    LONG length = _llseek(in, 0, FILE_END);
+    _llseek(in, 0, FILE_BEGIN);
+    WORD date = 0, time = 0;
+    bool stamped = ReadDosStamp(in, &date, &time);
+    LONG remaining = length < 0 ? 1 : CopyBytes(in, out, length, buffer, size);
+    if (stamped) WriteDosStamp(out, date, time);
+    return remaining == 0 ? 1 : 0;
+}
+
+}  // namespace
+
+HGLOBAL AllocCopyBuffer(UINT* size, GlobalAllocFn alloc) {
+    for (UINT tried = kFirstBufferSize; tried >= kLastBufferSize; tried /= 2) {
+        if (HGLOBAL block = alloc(0, tried)) {
+            *size = tried;
+            return block;
+        }
+    }
+    return nullptr;
+}
+
+int FileCopy(const char* src, const char* dest) {
+    if (_access(src, 0) != 0) return 0;
+    UINT size = 0;
+    HGLOBAL block = AllocCopyBuffer(&size);
+    if (!block) return 0;
+    char* buffer = static_cast<char*>(GlobalLock(block));
+    int result = 0;
+    if (buffer) {
+        HFILE in = _lopen(src, OF_READ);
+        HFILE out = in == HFILE_ERROR ? HFILE_ERROR : _lcreat(dest, 0);
+        if (out != HFILE_ERROR) {
+            result = CopyOpenFiles(in, out, buffer, size);
+            _lclose(out);
+        }
+        if (in != HFILE_ERROR) _lclose(in);
+        GlobalUnlock(block);
+    }
+    GlobalFree(block);
+    return result;
+}
+
+short ExecuteProgram(char* cmdLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (CreateProcessA(nullptr, cmdLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                       nullptr, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    return 1;
+}
+
+ResourceRow rsList[NUM_LOCKED_RESOURCES + 1] = {
+    {"InstallOptions", RT_DIALOG}, {"GetDisk", RT_DIALOG},  {"DiskSpace", RT_DIALOG},
+    {"MyMessageBox", RT_DIALOG},   {"IntroBox", RT_DIALOG}, {"ExtractStatusDlg", RT_DIALOG},
+    {"StatusDlg", RT_DIALOG},      {nullptr, nullptr},
+};
+HGLOBAL hRes[NUM_LOCKED_RESOURCES];
+
+int lockAll() {
+    for (int i = 0; rsList[i].name; ++i) {
+        HRSRC found = FindResourceA(hInst, rsList[i].name, rsList[i].type);
+        hRes[i] = found ? LoadResource(hInst, found) : nullptr;
+        if (!hRes[i] || !LockResource(hRes[i])) return 0;
+    }
+    return 1;
+}
+
+// Resources of a Win32 module stay loaded for the life of the process:
+// there is nothing to release.
+void unlockAll() {}

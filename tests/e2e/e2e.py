@@ -1,0 +1,311 @@
+#!/usr/bin/env python3
+"""End-to-end scenarios: SETUP.EXE under Wine, driven by the robot.
+
+    e2e.py --setup SETUP.exe --robot robot.exe [--work DIR] [--manual] SCENARIO...
+
+Each scenario is a file scenarios/NAME.py with a function run(s) that gets a
+Session: it writes the media directory, says what the robot does, runs
+SETUP.EXE and checks the Wine drive. See README.md beside this file.
+"""
+import argparse
+import importlib.util
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import textwrap
+import threading
+import time
+from pathlib import Path
+
+# Scenarios are loaded as modules: no compiled copies in the source tree.
+sys.dont_write_bytecode = True
+
+HERE = Path(__file__).resolve().parent
+WINE_RUN = HERE.parent.parent / "scripts" / "wine-run"
+# SETUP.EXE and the robot share one Wine virtual desktop of the screen's
+# size: Wine then places and maximises windows itself, as Windows does,
+# with no window manager needed.
+DESKTOP, DESKTOP_SIZE = "E2E", "1024x768"
+BLUE = (0, 64, 192)
+
+
+class Failed(Exception):
+    pass
+
+
+def windows_path(path):
+    """A host path as Wine's drive Z: names it."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+class Wine:
+    """The project's Wine prefix, reached through scripts/wine-run. Starts a
+    display and a warm server when none runs, and ends what it started."""
+
+    def __init__(self):
+        self.started = False
+        self.env = dict(os.environ)
+
+    def __enter__(self):
+        if not os.environ.get("DISPLAY") and not self._server_running():
+            subprocess.run([WINE_RUN, "--start"], check=True)
+            self.started = True
+        out = subprocess.run([WINE_RUN, "--env"], check=True, capture_output=True, text=True)
+        for word in out.stdout.replace("export ", "").split():
+            key, _, value = word.partition("=")
+            self.env[key] = value.strip("'")
+        self.drive_c = Path(self.env["WINEPREFIX"]) / "drive_c"
+        return self
+
+    def __exit__(self, *exc):
+        if self.started:
+            subprocess.run([WINE_RUN, "--stop"])
+
+    def _server_running(self):
+        wine_dir = os.environ.get("SETUP_WINE_DIR", str(HERE.parent.parent / "build/windows/wine"))
+        state = Path(wine_dir) / "state"
+        if not state.exists():
+            return False
+        values = dict(line.split("=", 1) for line in state.read_text().split() if "=" in line)
+        try:
+            os.kill(int(values.get("XVFB_PID") or 0), 0)
+            return bool(values.get("XVFB_PID"))
+        except (OSError, ValueError):
+            return False
+
+    def start(self, args, **kwargs):
+        return subprocess.Popen([str(WINE_RUN), *args], env=self.env, start_new_session=True,
+                                **kwargs)
+
+    def registry(self, keys, work):
+        """Writes {key: {name: value}} under HKEY_CURRENT_USER in one go."""
+        lines = ["REGEDIT4", ""]
+        for key, values in keys.items():
+            lines.append(f"[HKEY_CURRENT_USER\\{key}]")
+            lines += [f'"{name}"="{value}"' for name, value in values.items()]
+            lines.append("")
+        reg = Path(work) / "settings.reg"
+        reg.write_text("\r\n".join(lines))
+        subprocess.run([WINE_RUN, "regedit", "/S", windows_path(reg)], env=self.env, check=True)
+
+    def screenshot(self, path):
+        """The virtual desktop's window, so that a real display shows the same
+        picture as Xvfb; the whole screen when it is not there."""
+        for window in (f"{DESKTOP} - Wine desktop", "root"):
+            taken = subprocess.run(["import", "-window", window, str(path)], env=self.env,
+                                   stderr=subprocess.DEVNULL)
+            if taken.returncode == 0:
+                return
+        raise OSError(f"import could not take {path}")
+
+
+class Session:
+    """What a scenario works with. Paths in Windows syntax are on Wine's
+    drive C:; the scenario's own tree is C:\\E2E\\NAME, with MEDIA (where
+    SETUP.EXE runs from) and DEST (the usual destination)."""
+
+    def __init__(self, wine, name, args):
+        self.wine, self.name, self.args = wine, name, args
+        self.root = f"C:\\E2E\\{name.upper()}"
+        self.media_dir, self.dest = self.root + "\\MEDIA", self.root + "\\DEST"
+        self.exe = "SETUP.EXE"
+        self.settings = {}
+        self.robot_text = ""
+        self.work = Path(args.work) / name
+        self.shots = Path(args.work) / "shots" / name
+        for path in (self.host(self.root), self.work, self.shots):
+            shutil.rmtree(path, ignore_errors=True)
+        self.work.mkdir(parents=True)
+        self.shots.mkdir(parents=True)
+        self.host(self.media_dir).mkdir(parents=True)
+        self.shot_count = 0
+
+    # --- the Wine drive
+
+    def host(self, winpath):
+        """The host path of a C: path, matching existing names without regard to case."""
+        if winpath[:2].upper() != "C:":
+            raise Failed(f"not on drive C: {winpath}")
+        path = self.wine.drive_c
+        for part in filter(None, winpath[2:].split("\\")):
+            match = None
+            if path.is_dir():
+                match = next((p for p in path.iterdir() if p.name.lower() == part.lower()), None)
+            path = match or path / part
+        return path
+
+    def exists(self, winpath):
+        return self.host(winpath).exists()
+
+    def read(self, winpath):
+        return self.host(winpath).read_bytes()
+
+    def snapshot(self):
+        """Every path under drive C:, but the user profiles that Wine keeps up
+        to date and the media directory."""
+        root = self.wine.drive_c
+        media = str(self.host(self.media_dir).relative_to(root))
+        paths = (str(p.relative_to(root)) for p in root.rglob("*"))
+        return {p for p in paths if not p.startswith(("users", media))}
+
+    # --- preparing a run
+
+    def media(self, name, content):
+        """A file of the media directory; text is written with CRLF line ends."""
+        data = content if isinstance(content, bytes) else \
+            textwrap.dedent(content).lstrip("\n").replace("\n", "\r\n").encode("latin-1")
+        self.host(self.media_dir + "\\" + name).write_bytes(data)
+
+    def script(self, text):
+        self.media("install.ini", text)
+
+    def app_setting(self, subkey, name, value):
+        """A Wine setting for this scenario's SETUP.EXE alone (HKCU\\Software\\
+        Wine\\AppDefaults\\EXE\\subkey), e.g. ("", "Version", "win30"). The
+        program then runs under its own file name, so no other run sees it."""
+        self.exe = f"S_{self.name.upper()}.EXE"
+        key = f"Software\\Wine\\AppDefaults\\{self.exe}" + (f"\\{subkey}" if subkey else "")
+        self.settings.setdefault(key, {})[name] = value
+
+    def robot(self, text):
+        self.robot_text = textwrap.dedent(text)
+
+    # --- running
+
+    def run(self, timeout=60):
+        """Runs SETUP.EXE from the media directory beside the robot; returns its exit code."""
+        shutil.copy(self.args.setup, self.host(self.media_dir) / self.exe)
+        keys = {"Software\\Wine\\Explorer\\Desktops": {DESKTOP: DESKTOP_SIZE}}
+        for exe in (self.exe, Path(self.args.robot).name):
+            keys[f"Software\\Wine\\AppDefaults\\{exe}\\Explorer"] = {"Desktop": DESKTOP}
+        keys.update(self.settings)
+        self.wine.registry(keys, self.work)
+        robot = None
+        if not self.args.manual:
+            script = self.work / "scenario.robot"
+            script.write_text(self.robot_text)
+            robot = Robot(self, script)
+        setup = self.wine.start([f"{self.media_dir}\\{self.exe}"])
+        try:
+            code = self._wait(setup, robot, timeout)
+        finally:
+            for proc in (setup, robot and robot.proc):
+                if proc and proc.poll() is None:
+                    os.killpg(proc.pid, signal.SIGKILL)
+        return code
+
+    def _wait(self, setup, robot, timeout):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if robot and robot.proc.poll() not in (None, 0):
+                self.screenshot("failure")
+                raise Failed("the robot failed:\n" + robot.log())
+            if setup.poll() is not None and (not robot or robot.proc.poll() is not None):
+                return setup.returncode
+            time.sleep(0.05)
+        self.screenshot("timeout")
+        raise Failed(f"SETUP.EXE or the robot still ran after {timeout} s:\n"
+                     + (robot.log() if robot else ""))
+
+    def screenshot(self, name):
+        self.shot_count += 1
+        path = self.shots / f"{self.shot_count:02d}-{name}.png"
+        self.wine.screenshot(path)
+        return path
+
+    # --- checking
+
+    def expect(self, condition, message):
+        if not condition:
+            raise Failed(message)
+
+    def shot(self, name):
+        """The host path of the screenshot the robot asked for by name."""
+        found = sorted(self.shots.glob(f"*-{name}.png"))
+        self.expect(found, f"no screenshot {name}")
+        return found[-1]
+
+    def pixel(self, shot, x, y):
+        out = subprocess.run(["convert", str(shot), "-format", f"%[pixel:p{{{x},{y}}}]", "info:"],
+                             check=True, capture_output=True, text=True).stdout
+        return tuple(int(v) for v in out[out.index("(") + 1:out.index(")")].split(","))
+
+    def expect_backdrop(self, shot, width=1024, height=768):
+        """The blue backdrop fills the screen to its edges: no caption or frame shows."""
+        points = [(0, 0), (width // 2, 0), (width - 1, 0), (0, height // 2), (width - 1, height // 2),
+                  (0, height - 1), (width // 2, height - 1), (width - 1, height - 1), (40, 40)]
+        for x, y in points:
+            colour = self.pixel(shot, x, y)
+            self.expect(colour == BLUE, f"{shot.name}: pixel {x},{y} is {colour}, not the blue backdrop")
+
+
+class Robot:
+    """robot.exe on a scenario, its output read line by line; a SHOT line is
+    answered once the driver has taken the screenshot."""
+
+    def __init__(self, session, script):
+        self.session, self.lines = session, []
+        self.proc = session.wine.start([str(session.args.robot), windows_path(script)],
+                                       stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                       stderr=subprocess.STDOUT, text=True, bufsize=1)
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self.proc.stdout:
+            line = line.rstrip("\r\n")
+            self.lines.append(line)
+            if line.startswith("SHOT "):
+                self._answer(line[5:].strip())
+
+    def _answer(self, name):
+        try:
+            self.session.screenshot(name)
+            answer = "ok"
+        except (OSError, subprocess.CalledProcessError) as error:
+            self.lines.append(f"driver: no screenshot {name}: {error}")
+            answer = "no"
+        try:
+            self.proc.stdin.write(answer + "\n")
+            self.proc.stdin.flush()
+        except OSError:
+            pass  # the robot has ended
+
+    def log(self):
+        return "\n".join(self.lines)
+
+
+def load(name):
+    path = HERE / "scenarios" / f"{name}.py"
+    if not path.exists():
+        raise SystemExit(f"e2e: no scenario {name} ({path})")
+    spec = importlib.util.spec_from_file_location(f"scenario_{name}", path)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--setup", required=True, help="SETUP.EXE as built")
+    parser.add_argument("--robot", required=True, help="robot.exe as built")
+    parser.add_argument("--work", default="build/windows/tests/e2e", help="screenshots and logs")
+    parser.add_argument("--manual", action="store_true", help="no robot: you click")
+    parser.add_argument("scenarios", nargs="+")
+    args = parser.parse_args()
+    failed = 0
+    with Wine() as wine:
+        for name in args.scenarios:
+            start = time.monotonic()
+            try:
+                load(name).run(Session(wine, name, args))
+                print(f"e2e {name}: passed in {time.monotonic() - start:.1f} s")
+            except Failed as failure:
+                failed += 1
+                print(f"e2e {name}: FAILED after {time.monotonic() - start:.1f} s\n{failure}")
+    sys.exit(1 if failed else 0)
+
+
+if __name__ == "__main__":
+    main()

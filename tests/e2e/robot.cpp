@@ -1,0 +1,348 @@
+// The end-to-end robot: a console program that runs beside SETUP.EXE in the
+// same Wine prefix and desktop and follows a scenario, one command a line.
+//
+//   robot.exe SCENARIO      follow the scenario; exit 0 when every step passed
+//   robot.exe --touch FILE  write FILE (a program for the install script to start)
+//
+// Commands (TEXT is the rest of the line, with \n, \t and \\ escapes; PATH
+// the rest of the line as it stands; ID a number, or ok, cancel, yes, no,
+// message = the text of a message box):
+//   window TITLE              wait for a dialog or message box titled TITLE;
+//                             it becomes the current window
+//   window-class CLASS TITLE  the same for a top-level window of class CLASS
+//   caption TEXT              the current window's caption is TEXT
+//   text ID TEXT              control ID's text is TEXT
+//   set ID TEXT               put TEXT into control ID (an edit sends EN_CHANGE)
+//   select ID INDEX           select list item INDEX and notify the dialog
+//   unselect ID INDEX         clear it and notify the dialog
+//   click ID                  press button ID
+//   gone                      wait until the current window is destroyed
+//   absent TITLE              no dialog titled TITLE exists now
+//   file PATH | nofile PATH   the file exists | does not exist now
+//   waitfile PATH             wait until the file exists
+//   shot NAME                 ask the driver for a screenshot named NAME
+//   sleep MS                  wait MS milliseconds
+//   timeout SECONDS           how long later waits may take (default 20)
+//   dump                      print the current window's controls
+// Waiting ends with a failure that names the step and lists the windows seen.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct Robot {
+    HWND window = nullptr;
+    DWORD timeoutMs = 20000;
+    std::string error;
+};
+
+// Decodes \n, \t and \\ of a scenario text; another backslash stays.
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        char c = text[i + 1];
+        if (c == 'n' || c == 't' || c == '\\') {
+            out += c == 'n' ? '\n' : c == 't' ? '\t' : '\\';
+            ++i;
+        } else {
+            out += '\\';
+        }
+    }
+    return out;
+}
+
+// Splits off the first word of text; the rest (trimmed on the left) stays.
+std::string TakeWord(std::string& text) {
+    size_t start = text.find_first_not_of(" \t");
+    if (start == std::string::npos) {
+        text.clear();
+        return "";
+    }
+    size_t end = text.find_first_of(" \t", start);
+    std::string word = text.substr(start, end == std::string::npos ? end : end - start);
+    size_t rest = end == std::string::npos ? text.size() : text.find_first_not_of(" \t", end);
+    text = rest == std::string::npos ? "" : text.substr(rest);
+    return word;
+}
+
+bool ParseId(const std::string& word, int* id) {
+    static const struct {
+        const char* name;
+        int id;
+    } names[] = {
+        {"ok", IDOK}, {"cancel", IDCANCEL}, {"yes", IDYES}, {"no", IDNO}, {"message", 0xFFFF}};
+    for (const auto& n : names) {
+        if (word == n.name) {
+            *id = n.id;
+            return true;
+        }
+    }
+    char* end = nullptr;
+    long value = strtol(word.c_str(), &end, 0);
+    *id = int(value);
+    return !word.empty() && *end == '\0';
+}
+
+// A control's text through WM_GETTEXT, which works across processes.
+std::string ControlText(HWND control) {
+    char buf[1024] = "";
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(control, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL,
+                        5000, &ignored);
+    return buf;
+}
+
+BOOL CALLBACK ListWindow(HWND hwnd, LPARAM) {
+    if (!IsWindowVisible(hwnd)) return TRUE;
+    char title[256] = "", cls[64] = "";
+    GetWindowTextA(hwnd, title, sizeof title);
+    GetClassNameA(hwnd, cls, sizeof cls);
+    printf("robot:   window \"%s\" class %s\n", title, cls);
+    return TRUE;
+}
+
+// Waits until predicate holds or the time is up.
+template <typename Pred>
+bool WaitFor(DWORD timeoutMs, Pred pred) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (pred()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(50);
+    }
+}
+
+// A found window is ready once its thread answers a message: the dialog's
+// start-up has run and its message loop is turning.
+bool WaitReady(Robot& r, HWND hwnd) {
+    DWORD_PTR ignored;
+    if (!WaitFor(r.timeoutMs, [&] { return IsWindowVisible(hwnd) != FALSE; })) return false;
+    return SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, r.timeoutMs, &ignored) != 0;
+}
+
+bool FindTopLevel(Robot& r, const char* cls, const std::string& title) {
+    HWND found = nullptr;
+    bool seen = WaitFor(r.timeoutMs, [&] {
+        found = FindWindowA(cls, title.c_str());
+        return found && IsWindowVisible(found);
+    });
+    if (!seen || !WaitReady(r, found)) {
+        r.error = "no window \"" + title + "\" of class " + cls + " within " +
+                  std::to_string(r.timeoutMs / 1000) + " s";
+        return false;
+    }
+    r.window = found;
+    return true;
+}
+
+HWND Control(Robot& r, const std::string& idWord) {
+    int id = 0;
+    if (!r.window) {
+        r.error = "no current window";
+        return nullptr;
+    }
+    if (!ParseId(idWord, &id)) {
+        r.error = "bad control id " + idWord;
+        return nullptr;
+    }
+    HWND control = GetDlgItem(r.window, id);
+    if (!control) r.error = "no control " + idWord + " in the current window";
+    return control;
+}
+
+bool Expect(Robot& r, const std::string& what, const std::string& seen, const std::string& want) {
+    if (seen == want) return true;
+    r.error = what + " is \"" + seen + "\", expected \"" + want + "\"";
+    return false;
+}
+
+// Posted, not sent: a click may open a nested dialog, which would block a
+// sent message until it closes.
+bool Click(Robot& r, const std::string& idWord) {
+    HWND button = Control(r, idWord);
+    if (!button) return false;
+    PostMessageA(r.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+    return true;
+}
+
+// LB_SETSEL sends no notification: the dialog is told as a click would.
+bool SelectItem(Robot& r, std::string args, BOOL select) {
+    HWND list = Control(r, TakeWord(args));
+    if (!list) return false;
+    int index = atoi(args.c_str());
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(list, LB_SETSEL, select, index, SMTO_NORMAL, 5000, &result);
+    if (LRESULT(result) == LB_ERR) {
+        r.error = "no list item " + args;
+        return false;
+    }
+    PostMessageA(r.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    return true;
+}
+
+bool FileState(Robot& r, const std::string& path, bool wanted, DWORD waitMs) {
+    auto matches = [&] {
+        return (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == wanted;
+    };
+    if (WaitFor(waitMs, matches)) return true;
+    r.error = wanted ? "no file " + path : "file " + path + " exists";
+    return false;
+}
+
+// The driver answers "ok" on standard input once the picture is taken; run
+// by hand, without a driver, the robot goes on at once.
+bool Shot(Robot& r, const std::string& name) {
+    DWORD_PTR ignored;
+    if (r.window) SendMessageTimeoutA(r.window, WM_NULL, 0, 0, SMTO_NORMAL, r.timeoutMs, &ignored);
+    Sleep(300);
+    printf("SHOT %s\n", name.c_str());
+    fflush(stdout);
+    char answer[16];
+    if (!fgets(answer, sizeof answer, stdin)) return true;
+    if (strncmp(answer, "ok", 2) == 0) return true;
+    r.error = "the driver took no screenshot";
+    return false;
+}
+
+bool WindowStep(Robot& r, std::string args) {
+    return FindTopLevel(r, "#32770", Unescape(args));
+}
+
+bool WindowClassStep(Robot& r, std::string args) {
+    std::string cls = TakeWord(args);
+    return FindTopLevel(r, cls.c_str(), Unescape(args));
+}
+
+bool CaptionStep(Robot& r, std::string args) {
+    char caption[256] = "";
+    GetWindowTextA(r.window, caption, sizeof caption);
+    return Expect(r, "the caption", caption, Unescape(args));
+}
+
+bool TextStep(Robot& r, std::string args) {
+    std::string id = TakeWord(args);
+    HWND control = Control(r, id);
+    return control && Expect(r, "control " + id, ControlText(control), Unescape(args));
+}
+
+bool SetStep(Robot& r, std::string args) {
+    HWND control = Control(r, TakeWord(args));
+    std::string value = Unescape(args);
+    DWORD_PTR ignored;
+    return control &&
+           SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()),
+                               SMTO_NORMAL, 5000, &ignored);
+}
+
+bool GoneStep(Robot& r, std::string) {
+    HWND w = r.window;
+    if (WaitFor(r.timeoutMs, [&] { return !IsWindow(w); })) return true;
+    r.error = "the window is still there";
+    return false;
+}
+
+bool AbsentStep(Robot& r, std::string args) {
+    std::string title = Unescape(args);
+    if (!FindWindowA("#32770", title.c_str())) return true;
+    r.error = "a window \"" + title + "\" exists";
+    return false;
+}
+
+bool DumpStep(Robot& r, std::string) {
+    if (!r.window) {
+        r.error = "no current window";
+        return false;
+    }
+    for (HWND c = GetWindow(r.window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char cls[64] = "";
+        GetClassNameA(c, cls, sizeof cls);
+        printf("robot:   control %d %s \"%s\"\n", GetDlgCtrlID(c), cls, ControlText(c).c_str());
+    }
+    return true;
+}
+
+typedef bool (*StepFn)(Robot& r, std::string args);
+
+const struct {
+    const char* name;
+    StepFn run;
+} kSteps[] = {
+    {"window", WindowStep},
+    {"window-class", WindowClassStep},
+    {"caption", CaptionStep},
+    {"text", TextStep},
+    {"set", SetStep},
+    {"select", [](Robot& r, std::string a) { return SelectItem(r, a, TRUE); }},
+    {"unselect", [](Robot& r, std::string a) { return SelectItem(r, a, FALSE); }},
+    {"click", [](Robot& r, std::string a) { return Click(r, a); }},
+    {"gone", GoneStep},
+    {"absent", AbsentStep},
+    {"file", [](Robot& r, std::string a) { return FileState(r, a, true, 0); }},
+    {"nofile", [](Robot& r, std::string a) { return FileState(r, a, false, 0); }},
+    {"waitfile", [](Robot& r, std::string a) { return FileState(r, a, true, r.timeoutMs); }},
+    {"shot", [](Robot& r, std::string a) { return Shot(r, a); }},
+    {"sleep", [](Robot&, std::string a) { return Sleep(DWORD(atoi(a.c_str()))), true; }},
+    {"timeout",
+     [](Robot& r, std::string a) { return r.timeoutMs = DWORD(atoi(a.c_str())) * 1000, true; }},
+    {"dump", DumpStep},
+};
+
+bool Step(Robot& r, const std::string& command, const std::string& args) {
+    for (const auto& step : kSteps)
+        if (command == step.name) return step.run(r, args);
+    r.error = "unknown command";
+    return false;
+}
+
+int RunScenario(const char* path) {
+    FILE* fp = fopen(path, "r");
+    if (!fp) {
+        printf("robot: cannot read %s\n", path);
+        return 2;
+    }
+    Robot r;
+    char line[2048];
+    for (int number = 1; fgets(line, sizeof line, fp); ++number) {
+        std::string args(line);
+        while (!args.empty() && (args.back() == '\n' || args.back() == '\r')) args.pop_back();
+        std::string command = TakeWord(args);
+        if (command.empty() || command[0] == '#') continue;
+        printf("robot: %d: %s %s\n", number, command.c_str(), args.c_str());
+        fflush(stdout);
+        if (!Step(r, command, args)) {
+            printf("robot: FAILED at line %d (%s): %s\n", number, command.c_str(), r.error.c_str());
+            EnumWindows(ListWindow, 0);
+            fclose(fp);
+            return 1;
+        }
+    }
+    fclose(fp);
+    printf("robot: scenario done\n");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && strcmp(argv[1], "--touch") == 0) {
+        FILE* fp = fopen(argv[2], "w");
+        if (!fp) return 1;
+        fputs("touched\n", fp);
+        return fclose(fp) == 0 ? 0 : 1;
+    }
+    if (argc != 2) {
+        printf("usage: robot SCENARIO | robot --touch FILE\n");
+        return 2;
+    }
+    return RunScenario(argv[1]);
+}

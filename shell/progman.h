@@ -2,8 +2,9 @@
 // "PROGMAN".
 #pragma once
 
-#include <ddeml.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <ddeml.h>
 
 extern DWORD idInst;
 extern PFNCALLBACK lpDdeProc;
@@ -21,9 +22,9 @@ void CloseProgman();
 // Non-zero when Program Manager accepted it.
 HDDEDATA SendDdeCommand(char* command, unsigned long inst, HCONV conv);
 
-extern "C" __declspec(dllexport) HDDEDATA CALLBACK
-    DDECallback(UINT type, UINT format, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data,
-                ULONG_PTR data1, ULONG_PTR data2);
+// The DDE callback, exported by name from the executable.
+extern "C" HDDEDATA CALLBACK DDECallback(UINT type, UINT format, HCONV conv, HSZ hsz1, HSZ hsz2,
+                                         HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2);
 
 // For the main window's WM_DDE_ACK and WM_DDE_TERMINATE.
 void DDE_ACKnowledge(HWND hwnd, HWND partner, long lParam, int unused);

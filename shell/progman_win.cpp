@@ -38,6 +38,10 @@ HDDEDATA SendDdeCommand(char* command, unsigned long inst, HCONV conv) {
     return result;
 }
 
+// Exported as "DDECallback": the symbol of a stdcall function carries the
+// size of its arguments ("@32"), which the export name leaves out.
+__asm__(".section .drectve\n\t.ascii \" -export:DDECallback=DDECallback@32\"\n\t.text");
+
 extern "C" HDDEDATA CALLBACK DDECallback(UINT type, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR,
                                          ULONG_PTR) {
     // Program Manager or the system ended the conversation: later commands fail.

@@ -1,8 +1,9 @@
 // shell32.dll and ole32.dll, loaded at run time, and the shell link writer.
 #pragma once
 
-#include <shtypes.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shtypes.h>
 
 // Folder numbers of SHGetSpecialFolderLocation.
 const int csidlStartMenu = 11;

@@ -1,12 +1,15 @@
 // A stand-in for Program Manager: a DDEML server of service and topic
 // "PROGMAN" that records what it is sent.
 //
-//   progman_server LOG READY_EVENT [--reject PREFIX]... [--end-after N]
+//   progman_server LOG READY_EVENT [--reject PREFIX]... [--stall PREFIX]...
+//                  [--end-after N]
 //
-// Every line of LOG is one event: "CONNECT", "EXECUTE <bytes> <accept|reject>
+// Every line of LOG is one event: "CONNECT", "EXECUTE <bytes> <verdict>
 // <text>" (bytes as received, the NUL included), "DISCONNECT", "END". An
-// execute command that begins with a --reject prefix is refused; after the
-// N-th command of --end-after the server ends the conversation. The named
+// execute command that begins with a --reject prefix is refused ("reject");
+// one that begins with a --stall prefix is accepted after 1500 ms ("stall");
+// others are accepted at once ("accept"). After the N-th command of
+// --end-after the server ends the conversation. The named
 // event READY_EVENT is set once the service is registered. A WM_QUIT posted to
 // the main thread ends the program. It pumps messages all the time, as every
 // window owner must while others broadcast DDE initiations.
@@ -28,6 +31,7 @@ DWORD idServer;
 HSZ hszProgman;
 FILE* fpLog;
 std::vector<std::string> rejectPrefixes;
+std::vector<std::string> stallPrefixes;
 int endAfter = -1;
 int executed = 0;
 
@@ -36,15 +40,25 @@ void Log(const std::string& line) {
     fflush(fpLog);
 }
 
+bool Begins(const std::string& text, const std::vector<std::string>& prefixes) {
+    for (const std::string& prefix : prefixes)
+        if (text.compare(0, prefix.size(), prefix) == 0) return true;
+    return false;
+}
+
 HDDEDATA Execute(HDDEDATA data) {
     DWORD size = DdeGetData(data, nullptr, 0, 0);
     std::string text(size, '\0');
     if (size) DdeGetData(data, reinterpret_cast<LPBYTE>(&text[0]), size, 0);
     text.resize(strnlen(text.c_str(), text.size()));
-    bool reject = false;
-    for (const std::string& prefix : rejectPrefixes)
-        reject = reject || text.compare(0, prefix.size(), prefix) == 0;
-    Log("EXECUTE " + std::to_string(size) + (reject ? " reject " : " accept ") + text);
+    bool reject = Begins(text, rejectPrefixes);
+    bool stall = !reject && Begins(text, stallPrefixes);
+    Log("EXECUTE " + std::to_string(size) +
+        (reject  ? " reject "
+         : stall ? " stall "
+                 : " accept ") +
+        text);
+    if (stall) Sleep(1500);
     if (++executed == endAfter) PostThreadMessageA(GetCurrentThreadId(), WM_END_CONVERSATION, 0, 0);
     return reinterpret_cast<HDDEDATA>(reject ? DDE_FNOTPROCESSED : DDE_FACK);
 }
@@ -77,6 +91,8 @@ bool ReadOptions(int argc, char** argv) {
     for (int i = 3; i < argc; ++i) {
         if (strcmp(argv[i], "--reject") == 0 && i + 1 < argc) {
             rejectPrefixes.push_back(argv[++i]);
+        } else if (strcmp(argv[i], "--stall") == 0 && i + 1 < argc) {
+            stallPrefixes.push_back(argv[++i]);
         } else if (strcmp(argv[i], "--end-after") == 0 && i + 1 < argc) {
             endAfter = atoi(argv[++i]);
         } else {
@@ -92,7 +108,7 @@ int main(int argc, char** argv) {
     if (!ReadOptions(argc, argv)) {
         fprintf(stderr,
                 "usage: progman_server LOG READY_EVENT [--reject PREFIX]... "
-                "[--end-after N]\n");
+                "[--stall PREFIX]... [--end-after N]\n");
         return 2;
     }
     fpLog = fopen(argv[1], "w");

@@ -199,10 +199,11 @@ void LoadersLoadOnceAndAgainAfterUnloading() {
     FreeLibrary(ole32);
 }
 
-const bool registered =
-    (RegisterCopyCase("fresh", "LoadersLoadOnceAndAgainAfterUnloading",
-                      LoadersLoadOnceAndAgainAfterUnloading, __FILE__, __LINE__),
-     true);
+const bool registered = [] {
+    RegisterCopyCase("fresh", "LoadersLoadOnceAndAgainAfterUnloading",
+                     LoadersLoadOnceAndAgainAfterUnloading, __FILE__, __LINE__);
+    return true;
+}();
 
 TEST(ShellLoaders, LoadOnceAndAgainAfterUnloadingInAFreshProcess) {
     CopyRun run = RunInCopy("fresh", "win_tests_fresh", false, "*");

@@ -104,10 +104,9 @@ private:
     bool started_ = false;
 };
 
-// The log line of a command our server accepted or rejected.
-std::string Executed(const std::string& text, bool accepted = true) {
-    return "EXECUTE " + std::to_string(text.size() + 1) + (accepted ? " accept " : " reject ") +
-           text;
+// The log line of a command as our server received it, its NUL included.
+std::string Executed(const std::string& text, const char* verdict = "accept") {
+    return "EXECUTE " + std::to_string(text.size() + 1) + " " + verdict + " " + text;
 }
 
 // --- Lets only one process answer the DDE initiations of this thread.
@@ -272,6 +271,24 @@ void RejectedCommandsFailTheirStep() {
     }
 }
 
+// A command that is not answered within 1000 ms fails; nothing is sent again.
+void UnansweredCommandFailsAfterOneSecond() {
+    ProgmanServer server({"--stall", "[AddItem("});
+    ASSERT_TRUE(server.Started());
+    OnlyServer filter(server.Pid());
+    ASSERT_EQ(shellInit(), 1);
+    ASSERT_EQ(shellMakeFolder(kGroup), 1);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(shellMakeShortcut(kGroup, "C:\\ACME\\SLOW.EXE", "Slow", nullptr), 0);
+    DWORD waited = GetTickCount() - start;
+    EXPECT_GE(waited, 900u);
+    EXPECT_LT(waited, 1450u);
+    shellDeinit();
+    std::vector<std::string> log = server.Stop();
+    ASSERT_EQ(log.size(), 6u);
+    EXPECT_EQ(log[4], Executed("[AddItem( C:\\ACME\\SLOW.EXE, Slow )]", "stall"));
+}
+
 // Values wider than their fields, or commands over 99, are never sent cut.
 void OverWideValuesSendNothing() {
     ProgmanServer server;
@@ -374,22 +391,33 @@ void WineProgmanTakesTheCommands() {
     shellDeinit();
 }
 
-#define COPY_CASE(mode, name) RegisterCopyCase(mode, #name, name, __FILE__, __LINE__)
+const struct {
+    const char* mode;
+    const char* name;
+    void (*body)();
+} kCopyCases[] = {
+    {"noshell", "ShellTakesProgmanWithoutShell32", ShellTakesProgmanWithoutShell32},
+    {"noshell", "CommandTextsAndOrderFollowTheVersion", CommandTextsAndOrderFollowTheVersion},
+    {"noshell", "RejectedCommandsFailTheirStep", RejectedCommandsFailTheirStep},
+    {"noshell", "UnansweredCommandFailsAfterOneSecond", UnansweredCommandFailsAfterOneSecond},
+    {"noshell", "OverWideValuesSendNothing", OverWideValuesSendNothing},
+    {"noshell", "NoServerFailsShellInit", NoServerFailsShellInit},
+    {"noshell", "EndedConversationFailsTheNextCommandAtOnce",
+     EndedConversationFailsTheNextCommandAtOnce},
+    {"noshell", "FontDirWithoutShell32FollowsTheVersion", FontDirWithoutShell32FollowsTheVersion},
+    {"wineprogman", "WineProgmanTakesTheCommands", WineProgmanTakesTheCommands},
+};
 
-const bool registered =
-    (COPY_CASE("noshell", ShellTakesProgmanWithoutShell32),
-     COPY_CASE("noshell", CommandTextsAndOrderFollowTheVersion),
-     COPY_CASE("noshell", RejectedCommandsFailTheirStep),
-     COPY_CASE("noshell", OverWideValuesSendNothing), COPY_CASE("noshell", NoServerFailsShellInit),
-     COPY_CASE("noshell", EndedConversationFailsTheNextCommandAtOnce),
-     COPY_CASE("noshell", FontDirWithoutShell32FollowsTheVersion),
-     COPY_CASE("wineprogman", WineProgmanTakesTheCommands), true);
+const bool registered = [] {
+    for (const auto& c : kCopyCases) RegisterCopyCase(c.mode, c.name, c.body, __FILE__, __LINE__);
+    return true;
+}();
 
 // --- Cases of win_tests itself.
 
 TEST(ProgmanDde, CasesInACopyWithoutShell32) {
     CopyRun run = RunInCopy("noshell", "win_tests_noshell", true, "*");
-    EXPECT_TRUE(CopyPassed(run, 7)) << run.output;
+    EXPECT_TRUE(CopyPassed(run, 8)) << run.output;
 }
 
 TEST(ProgmanDde, DisconnectClearsTheConversation) {

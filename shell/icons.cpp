@@ -1,6 +1,7 @@
 #include "shell/icons.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/globals.h"
@@ -36,17 +37,10 @@ bool RepeatedValue(const char* name, int occurrence, char (&value)[VALUE_SIZE]) 
         const char* eq = strchr(line, '=');
         if (!eq || size_t(eq - line) != nameLen || !StrPrefixNoCase(line, name, nameLen)) continue;
         if (occurrence-- > 0) continue;
-        const char* text = eq + 1;
-        size_t textLen = strlen(text);
-        bool quoted =
-            textLen >= 2 && (text[0] == '"' || text[0] == '\'') && text[textLen - 1] == text[0];
-        if (quoted) {
-            ++text;
-            textLen -= 2;
-        }
-        size_t n = textLen < VALUE_SIZE - 1 ? textLen : VALUE_SIZE - 1;
-        memcpy(value, text, n);
-        value[n] = '\0';
+        std::string text(eq + 1);
+        if (text.size() >= 2 && (text[0] == '"' || text[0] == '\'') && text.back() == text[0])
+            text = text.substr(1, text.size() - 2);
+        BufCopy(value, text.c_str());  // cut at VALUE_SIZE - 1, as the reader does
         return true;
     }
     return false;

@@ -33,9 +33,8 @@ bool SplitLinkCommand(const char* cmdLine, LinkCommand& out) {
     // A program in a drive's root keeps the bare drive ("C:").
     const char* last = strrchr(out.szTarget, '\\');
     if (last && last != out.szTarget) {
-        size_t len = size_t(last - out.szTarget);
-        memcpy(out.szWorkDir, out.szTarget, len);
-        out.szWorkDir[len] = '\0';
+        BufCopy(out.szWorkDir, out.szTarget);
+        out.szWorkDir[last - out.szTarget] = '\0';
     }
     return true;
 }

@@ -22,6 +22,11 @@
 // NUL-terminated; size - 2 when it did not fit).
 uint32_t PfGetProfileString(const char* section, const char* key, const char* def,
                             char* buf, uint32_t size, const char* file);
+// GetPrivateProfileSectionA: every line of the section but comments, as
+// "key=value" (a line without "=" as its text; values keep their quotes),
+// each NUL-terminated and the list ending in a second NUL; size - 2 when it
+// did not fit (also when it fits exactly).
+uint32_t PfGetProfileSection(const char* section, char* buf, uint32_t size, const char* file);
 // GetPrivateProfileIntA.
 unsigned PfGetProfileInt(const char* section, const char* key, int def, const char* file);
 // WritePrivateProfileStringA: a null key removes the section, a null value the key.

@@ -12,6 +12,10 @@ uint32_t PfGetProfileString(const char* section, const char* key, const char* de
     return GetPrivateProfileStringA(section, key, def, buf, size, file);
 }
 
+uint32_t PfGetProfileSection(const char* section, char* buf, uint32_t size, const char* file) {
+    return GetPrivateProfileSectionA(section, buf, size, file);
+}
+
 unsigned PfGetProfileInt(const char* section, const char* key, int def, const char* file) {
     return GetPrivateProfileIntA(section, key, def, file);
 }

@@ -1,5 +1,6 @@
 #include "fonts/ff1file.h"
 
+#include <algorithm>
 #include <climits>
 #include <vector>
 
@@ -31,7 +32,7 @@ static void put16(unsigned char* p, uint16_t v) {
 // Every other byte belongs to the font and is never changed.
 int readFontHeader(FILE* fp, fontHeader* hdr) {
     unsigned char raw[FF1_HEADER_BYTES];
-    if (fseek(fp, 0, SEEK_SET) != 0 || fread(raw, sizeof raw, 1, fp) != 1) return 0;
+    if (fread(raw, sizeof raw, 1, fp) != 1) return 0;
     hdr->magic = get16(raw);
     hdr->nFaces = get16(raw + 10);
     hdr->firstFace = get16(raw + 30);
@@ -50,29 +51,81 @@ int faceTableIsSound(const fontHeader& hdr) {
            (hdr.firstFace >= FF1_HEADER_BYTES && (hdr.nFaces == 1 || hdr.faceSize >= 2));
 }
 
-int32_t readFaceId(FILE* fp, const fontHeader& hdr, int k) {
-    unsigned char rec[FF1_FACE_BYTES];
-    long offset = recordOffset(hdr, k);
-    if (offset < 0 || fseek(fp, offset, SEEK_SET) != 0 || fread(rec, sizeof rec, 1, fp) != 1)
-        return -1;
-    return get16(rec);
+// The face table is read a window of records at a time, so that a file of
+// small records costs one read and, when it changes, one write.
+const long WINDOW_BYTES = 4096;
+
+// The number of records of the window that starts at record base.
+static int windowRecords(const fontHeader& hdr, int base) {
+    long fit = hdr.faceSize > 0 ? 1 + (WINDOW_BYTES - FF1_FACE_BYTES) / hdr.faceSize : 1;
+    return int(std::min<long>(fit, hdr.nFaces - base));
+}
+
+// Reads the window of count records from record base into buf; returns how
+// many of them lie whole within what could be read. *at is the stream's
+// position when known, else -1: a seek costs a system call even within the
+// stream's buffer.
+static int readWindow(FILE* fp, const fontHeader& hdr, int base, int count, unsigned char* buf,
+                      long* at) {
+    long start = recordOffset(hdr, base);
+    size_t span = size_t(count - 1) * hdr.faceSize + FF1_FACE_BYTES;
+    if (start < 0 || recordOffset(hdr, base + count - 1) < 0 ||
+        (start != *at && fseek(fp, start, SEEK_SET) != 0)) {
+        *at = -1;
+        return 0;
+    }
+    size_t got = fread(buf, 1, span, fp);
+    *at = start + long(got);
+    int whole = 0;
+    while (whole < count && size_t(whole) * hdr.faceSize + FF1_FACE_BYTES <= got) ++whole;
+    return whole;
 }
 
 int readFaceIds(FILE* fp, const fontHeader& hdr, int32_t* ids) {
     if (!faceTableIsSound(hdr)) return 0;
-    for (int k = 0; k < hdr.nFaces; ++k) {
-        ids[k] = readFaceId(fp, hdr, k);
-        if (ids[k] < 0) return 0;
+    unsigned char buf[WINDOW_BYTES];
+    long at = FF1_HEADER_BYTES;
+    for (int base = 0; base < hdr.nFaces;) {
+        int count = windowRecords(hdr, base);
+        if (readWindow(fp, hdr, base, count, buf, &at) < count) return 0;
+        for (int j = 0; j < count; ++j) ids[base + j] = get16(buf + size_t(j) * hdr.faceSize);
+        base += count;
     }
     return 1;
 }
 
-int writeFaceId(FILE* fp, const fontHeader& hdr, int k, uint16_t id) {
-    unsigned char raw[2];
-    put16(raw, id);
-    long offset = recordOffset(hdr, k);
-    if (offset < 0 || fseek(fp, offset, SEEK_SET) != 0) return 0;
-    return fwrite(raw, sizeof raw, 1, fp) == 1;
+// Writes the changed identifiers among the first n records of the window
+// in buf: one write from the first to the last, of the bytes just read with
+// the identifiers replaced.
+static void writeWindow(FILE* fp, const fontHeader& hdr, int base, int n, unsigned char* buf,
+                        const int32_t* ids, long* at) {
+    int first = -1, last = -1;
+    for (int j = 0; j < n; ++j) {
+        unsigned char* field = buf + size_t(j) * hdr.faceSize;
+        if (get16(field) == uint16_t(ids[base + j])) continue;
+        put16(field, uint16_t(ids[base + j]));
+        if (first < 0) first = j;
+        last = j;
+    }
+    if (first < 0) return;
+    size_t from = size_t(first) * hdr.faceSize, to = size_t(last) * hdr.faceSize + 2;
+    if (fseek(fp, recordOffset(hdr, base + first), SEEK_SET) == 0) fwrite(buf + from, 1, to - from, fp);
+    // Reading after writing needs a seek first.
+    *at = -1;
+}
+
+int updateFaceIds(FILE* fp, const fontHeader& hdr, const int32_t* ids) {
+    if (!faceTableIsSound(hdr)) return 0;
+    unsigned char buf[WINDOW_BYTES];
+    long at = FF1_HEADER_BYTES;
+    for (int base = 0; base < hdr.nFaces;) {
+        int count = windowRecords(hdr, base);
+        int whole = readWindow(fp, hdr, base, count, buf, &at);
+        writeWindow(fp, hdr, base, whole, buf, ids, &at);
+        if (whole < count) return base + whole;
+        base += count;
+    }
+    return hdr.nFaces;
 }
 
 int makeFontFile(const char* path, const uint16_t* ids, int nIds, uint16_t firstFace,

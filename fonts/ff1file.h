@@ -17,22 +17,22 @@ struct fontHeader {
     uint16_t faceSize;   // size of one face record
 };
 
-// Reads the header at the start of fp. 1 when it is a font file of this format.
+// Reads the header of a file just opened. 1 when it is a font file of this format.
 int readFontHeader(FILE* fp, fontHeader* hdr);
 
 // 1 when the face table lies after the header and the identifier fields of
 // its records do not overlap, so that writing one changes no other field.
 int faceTableIsSound(const fontHeader& hdr);
 
-// Reads the identifiers of all faces into ids (room for hdr.nFaces). 1 only
-// when the whole face table could be read and lies where it can be rewritten.
+// Reads the identifiers of all faces into ids (room for hdr.nFaces), fp
+// being where readFontHeader left it. 1 only when the whole face table could
+// be read and lies where it can be rewritten.
 int readFaceIds(FILE* fp, const fontHeader& hdr, int32_t* ids);
 
-// Reads face record k and returns its identifier, or -1 when it cannot be read.
-int32_t readFaceId(FILE* fp, const fontHeader& hdr, int k);
-
-// Writes the identifier of face record k; no other byte changes. 1 on success.
-int writeFaceId(FILE* fp, const fontHeader& hdr, int k, uint16_t id);
+// Writes ids into the face records whose identifier differs, fp being where
+// readFontHeader left it; no other byte changes. Returns the number of records handled: all of them, or the index
+// of the first record that could not be read (the ones before it are done).
+int updateFaceIds(FILE* fp, const fontHeader& hdr, const int32_t* ids);
 
 // The byte that makeFontFile puts at every offset it does not otherwise use:
 // the alphabet, repeated from the start of the file.

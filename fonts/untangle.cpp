@@ -27,10 +27,13 @@ bool fontFilePath(char* out, size_t size, const char* dir, const char* name) {
 }
 
 // Opens dir + name for reading and updating; null unless it is a font file.
-static FILE* openFont(const char* dir, const char* name, fontHeader* hdr) {
+// The update reads and writes a few blocks at known places: a buffer would
+// only be refilled at every switch.
+static FILE* openFont(const char* dir, const char* name, fontHeader* hdr, bool forUpdate) {
     char path[FONT_PATH_SIZE];
     if (!fontFilePath(path, sizeof path, dir, name)) return nullptr;
     FILE* fp = PfOpen(path, "rb+");
+    if (fp && forUpdate) setvbuf(fp, nullptr, _IONBF, 0);
     if (fp && !readFontHeader(fp, hdr)) {
         fclose(fp);
         fp = nullptr;
@@ -67,7 +70,7 @@ int collectFaces(const char* dir, int mode) {
     for (const std::string& name : names) {
         if (mode == 1 && count == room) break;
         fontHeader hdr;
-        FILE* fp = openFont(dir, name.c_str(), &hdr);
+        FILE* fp = openFont(dir, name.c_str(), &hdr, false);
         if (!fp) continue;
         if (mode == 3) {
             ++count;
@@ -222,21 +225,13 @@ int checkIDConflicts(const char* dir) {
 // Rewrites the identifiers of one changed file; false after a read error.
 static bool updateFont(const char* dir, const faceStr& f) {
     fontHeader hdr;
-    FILE* fp = openFont(dir, f.name, &hdr);
+    FILE* fp = openFont(dir, f.name, &hdr, true);
     if (!fp) return true;
     // A file replaced since the scan is left alone.
-    bool same = hdr.nFaces == f.nIds && faceTableIsSound(hdr);
-    for (int k = 0; same && k < f.nIds; ++k) {
-        int32_t stored = readFaceId(fp, hdr, k);
-        if (stored < 0) {
-            error_ok("Error Reading Font File.");
-            fclose(fp);
-            return false;
-        }
-        if (stored != uint16_t(f.ids[k])) writeFaceId(fp, hdr, k, uint16_t(f.ids[k]));
-    }
+    bool readable = hdr.nFaces != f.nIds || updateFaceIds(fp, hdr, f.ids) == f.nIds;
     fclose(fp);
-    return true;
+    if (!readable) error_ok("Error Reading Font File.");
+    return readable;
 }
 
 int updateChangedFonts(const char* dir) {

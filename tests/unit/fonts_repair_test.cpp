@@ -186,16 +186,18 @@ TEST(FontRepair, ListIsReplacedOnlyWhenComplete) {
     ScratchDir dir;
     MakeFont(dir / "a.ff1", {500});
     MakeFont(dir / "b.ff1", {500});
-    std::string old = NameListBytes({{"gone.ff1", {1}}});
-    WriteFile(dir / "fontnam.dat", old);
     WriteFile(dir / "fontnam.tmp", "left by an earlier crash");
-    // A list that cannot be replaced stays as it was, and no temporary remains.
-    ASSERT_EQ(PfSetReadOnly((dir / "fontnam.dat").c_str(), true), 0);
+    // A directory in the list's place cannot be replaced: it stays as it was,
+    // and no temporary file remains.
+    ASSERT_EQ(PfMkdir((dir / "fontnam.dat").c_str()), 0);
+    WriteFile(dir / "fontnam.dat" + "\\keep.txt", "kept");
     UntangleFonts(dir.Path().c_str(), 1);
-    EXPECT_EQ(ReadFile(dir / "fontnam.dat"), old);
+    EXPECT_EQ(ReadFile(dir / "fontnam.dat" + "\\keep.txt"), "kept");
     EXPECT_FALSE(FileExists(dir / "fontnam.tmp"));
+    EXPECT_EQ(ListEntries(dir.Path()).size(), 0u);
 
-    ASSERT_EQ(PfSetReadOnly((dir / "fontnam.dat").c_str(), false), 0);
+    ASSERT_EQ(PfRemove((dir / "fontnam.dat" + "\\keep.txt").c_str()), 0);
+    ASSERT_EQ(PfRmdir((dir / "fontnam.dat").c_str()), 0);
     UntangleFonts(dir.Path().c_str(), 1);
     EXPECT_EQ(ListEntries(dir.Path()).size(), 2u);
     EXPECT_FALSE(FileExists(dir / "fontnam.tmp"));

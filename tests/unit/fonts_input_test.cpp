@@ -109,25 +109,37 @@ TEST(FontInput, NameListsThatLieAreNoLists) {
 }
 
 TEST(FontInput, UpdateStopsAtARecordItCannotRead) {
-    ScratchDir dir;
-    // Two faces claimed, one held: this file changed after the scan.
-    WriteFile(dir / "short.ff1", RawFont(0x7ABD, 2, 54, 46, {3}, 54 + 46));
-    MakeFont(dir / "later.ff1", {4});
-    int32_t shortIds[] = {7, 8}, laterIds[] = {9};
-    faceStr records[2] = {{"short.ff1", 2, shortIds, 1, -1}, {"later.ff1", 1, laterIds, 1, -1}};
-    faces = records;
-    nFiles = 2;
-    testing::internal::CaptureStdout();
-    int result = updateChangedFonts((dir.Path() + "\\").c_str());
-    std::string out = testing::internal::GetCapturedStdout();
-    faces = nullptr;
-    nFiles = 0;
+    struct Case {
+        int claimed, held, faceSize;
+    } cases[] = {{2, 1, 46}, {200, 150, 46}, {3, 2, 5000}, {100, 99, 60}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.held) + " of " + std::to_string(c.claimed) + " records");
+        ScratchDir dir;
+        // A file that lost records after the scan: the ones held are rewritten.
+        Ids before(size_t(c.held), 3), after(size_t(c.held));
+        std::vector<int32_t> ids(size_t(c.claimed));
+        for (int k = 0; k < c.claimed; ++k) ids[size_t(k)] = 100 + k;
+        for (int k = 0; k < c.held; ++k) after[size_t(k)] = 100 + k;
+        long length = 54 + long(c.held) * c.faceSize;
+        WriteFile(dir / "short.ff1", RawFont(0x7ABD, c.claimed, 54, c.faceSize, before, length));
+        MakeFont(dir / "later.ff1", {4});
+        int32_t laterIds[] = {9};
+        faceStr records[2] = {{"short.ff1", c.claimed, ids.data(), 1, -1},
+                              {"later.ff1", 1, laterIds, 1, -1}};
+        faces = records;
+        nFiles = 2;
+        testing::internal::CaptureStdout();
+        int result = updateChangedFonts((dir.Path() + "\\").c_str());
+        std::string out = testing::internal::GetCapturedStdout();
+        faces = nullptr;
+        nFiles = 0;
 
-    EXPECT_EQ(result, -1);
-    EXPECT_EQ(out, "Error Reading Font File.\n");
-    std::string expect = RawFont(0x7ABD, 2, 54, 46, {7}, 54 + 46);
-    EXPECT_EQ(ReadFile(dir / "short.ff1"), expect);
-    EXPECT_EQ(FontIds(dir / "later.ff1"), Ids{4});
+        EXPECT_EQ(result, -1);
+        EXPECT_EQ(out, "Error Reading Font File.\n");
+        EXPECT_EQ(ReadFile(dir / "short.ff1"),
+                  RawFont(0x7ABD, c.claimed, 54, c.faceSize, after, length));
+        EXPECT_EQ(FontIds(dir / "later.ff1"), Ids{4});
+    }
 }
 
 // Bytes from a valid input with some flipped and the end cut at random.

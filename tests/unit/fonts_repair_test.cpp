@@ -119,6 +119,29 @@ TEST(FontRepair, WritesTheListByteForByte) {
     EXPECT_FALSE(FileExists(dir / "fontnam.tmp"));
 }
 
+TEST(FontRepair, LargeFaceTablesChangeOnlyTheirIdentifiers) {
+    struct Case {
+        int nFaces, faceSize;
+    } cases[] = {{300, 46}, {90, 47}, {3, 5000}, {2, 65535}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.nFaces) + " faces of " + std::to_string(c.faceSize));
+        ScratchDir dir;
+        // Every face claims 7: the first keeps it, the others count down from 998.
+        MakeFont(dir / "big.ff1", Ids(size_t(c.nFaces), 7), 60, uint16_t(c.faceSize));
+        std::string before = ReadFile(dir / "big.ff1");
+        UntangleFonts(dir.Path().c_str(), 1);
+
+        std::string expect = before;
+        for (int k = 1; k < c.nFaces; ++k) {
+            int id = 999 - k;
+            expect[60 + size_t(k) * c.faceSize] = char(id & 0xff);
+            expect[60 + size_t(k) * c.faceSize + 1] = char(id >> 8);
+        }
+        EXPECT_TRUE(ReadFile(dir / "big.ff1") == expect);
+        EXPECT_EQ(FontIds(dir / "big.ff1").back(), 999 - c.nFaces + 1);
+    }
+}
+
 TEST(FontRepair, SecondRunChangesNothing) {
     ScratchDir dir;
     MakeFont(dir / "a.ff1", {500, 0, 255});

@@ -11,7 +11,8 @@ const int32_t NAME_ENTRY_BYTES = 18;  // without its identifiers
 // A larger list is not one a repair wrote (four million identifiers).
 const int32_t MAX_NAME_LIST_BYTES = 16 << 20;
 
-// The list's header and the fixed part of an entry, as they are stored.
+// The list's header and the fixed part of an entry (stored without padding:
+// 8 and 18 bytes).
 struct nameHdr {
     int32_t nEntries;
     int32_t nSize;  // bytes of all entries

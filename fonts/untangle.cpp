@@ -228,7 +228,8 @@ static bool updateFont(const char* dir, const faceStr& f) {
     FILE* fp = openFont(dir, f.name, &hdr, true);
     if (!fp) return true;
     // A file replaced since the scan is left alone.
-    bool readable = hdr.nFaces != f.nIds || updateFaceIds(fp, hdr, f.ids) == f.nIds;
+    bool same = hdr.nFaces == f.nIds && faceTableIsSound(hdr);
+    bool readable = !same || updateFaceIds(fp, hdr, f.ids) == f.nIds;
     fclose(fp);
     if (!readable) error_ok("Error Reading Font File.");
     return readable;

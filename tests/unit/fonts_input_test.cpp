@@ -62,6 +62,33 @@ TEST(FontInput, FilesThatAreNotWholeFontsTakeNoPart) {
     }
 }
 
+TEST(FontInput, CollectFacesCountsHeadersThenFillsWholeFiles) {
+    ScratchDir dir;
+    std::string path = dir.Path() + "\\";
+    MakeFont(dir / "one.ff1", {5});
+    MakeFont(dir / "three.FF1", {6, 7, 8});
+    WriteFile(dir / "short.ff1", RawFont(0x7ABD, 4, 54, 46, {1, 2}));
+    WriteFile(dir / "text.ff1", "not a font at all, but long enough to hold a header.....");
+    MakeFont(dir / "other.ttf", {9});
+    // Mode 3 counts the files with a font header; mode 1 keeps the whole ones.
+    EXPECT_EQ(collectFaces(path.c_str(), 3), 3);
+    EXPECT_EQ(collectFaces(path.c_str(), 2), 0);
+    faceStr records[3];
+    faces = records;
+    nFiles = 3;
+    EXPECT_EQ(collectFaces(path.c_str(), 1), 4);
+    EXPECT_EQ(nFiles, 2);
+    std::map<std::string, Ids> got;
+    for (int i = 0; i < nFiles; ++i) {
+        got[records[i].name] = Ids(records[i].ids, records[i].ids + records[i].nIds);
+        EXPECT_EQ(records[i].bChanged, 0);
+        free(records[i].ids);
+    }
+    faces = nullptr;
+    nFiles = 0;
+    EXPECT_EQ(got, (std::map<std::string, Ids>{{"one.ff1", {5}}, {"three.FF1", {6, 7, 8}}}));
+}
+
 std::string Header(int32_t nEntries, int32_t nSize) { return Le32(nEntries) + Le32(nSize); }
 
 TEST(FontInput, NameListsThatLieAreNoLists) {

@@ -132,8 +132,8 @@ int makeFontFile(const char* path, const uint16_t* ids, int nIds, uint16_t first
                  uint16_t faceSize) {
     if (nIds < 0 || nIds > 0xffff || firstFace < FF1_HEADER_BYTES || faceSize < FF1_FACE_BYTES)
         return 0;
-    size_t length = firstFace + size_t(nIds) * faceSize;
-    if (nIds == 0) length = FF1_HEADER_BYTES;
+    size_t length = nIds == 0 ? FF1_HEADER_BYTES : firstFace + size_t(nIds) * faceSize;
+    if (length > MAX_MADE_FONT_BYTES) return 0;
     std::vector<unsigned char> bytes(length);
     for (size_t i = 0; i < length; ++i) bytes[i] = fillerByte(long(i));
     put16(&bytes[0], FF1_MAGIC);

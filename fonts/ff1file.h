@@ -2,6 +2,7 @@
 // vendor's tool and the tests.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -40,6 +41,7 @@ inline unsigned char fillerByte(long offset) { return (unsigned char)('A' + offs
 
 // Writes a font file with one face per identifier: the first record at
 // firstFace (54 or more), records of faceSize bytes (46 or more), every other
-// byte fillerByte. 1 on success.
+// byte fillerByte; at most 64 MB. 1 on success.
+const size_t MAX_MADE_FONT_BYTES = size_t(64) << 20;
 int makeFontFile(const char* path, const uint16_t* ids, int nIds, uint16_t firstFace = 54,
                  uint16_t faceSize = 46);

@@ -89,6 +89,23 @@ TEST(FontInput, CollectFacesCountsHeadersThenFillsWholeFiles) {
     EXPECT_EQ(got, (std::map<std::string, Ids>{{"one.ff1", {5}}, {"three.FF1", {6, 7, 8}}}));
 }
 
+TEST(FontInput, MakeFontFileRefusesWhatItCannotWrite) {
+    ScratchDir dir;
+    std::vector<uint16_t> ids(2000, 1);
+    struct Case {
+        const char* what;
+        int nIds;
+        uint16_t firstFace, faceSize;
+    } cases[] = {{"table inside the header", 1, 53, 46},
+                 {"records shorter than 46 bytes", 1, 54, 45},
+                 {"more than 64 MB", 2000, 54, 65535}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(makeFontFile((dir / "x.ff1").c_str(), ids.data(), c.nIds, c.firstFace,
+                               c.faceSize), 0) << c.what;
+        EXPECT_FALSE(FileExists(dir / "x.ff1")) << c.what;
+    }
+}
+
 std::string Header(int32_t nEntries, int32_t nSize) { return Le32(nEntries) + Le32(nSize); }
 
 TEST(FontInput, NameListsThatLieAreNoLists) {

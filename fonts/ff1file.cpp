@@ -109,7 +109,8 @@ static void writeWindow(FILE* fp, const fontHeader& hdr, int base, int n, unsign
     }
     if (first < 0) return;
     size_t from = size_t(first) * hdr.faceSize, to = size_t(last) * hdr.faceSize + 2;
-    if (fseek(fp, recordOffset(hdr, base + first), SEEK_SET) == 0) fwrite(buf + from, 1, to - from, fp);
+    if (fseek(fp, recordOffset(hdr, base + first), SEEK_SET) == 0)
+        fwrite(buf + from, 1, to - from, fp);
     // Reading after writing needs a seek first.
     *at = -1;
 }

@@ -31,8 +31,9 @@ int faceTableIsSound(const fontHeader& hdr);
 int readFaceIds(FILE* fp, const fontHeader& hdr, int32_t* ids);
 
 // Writes ids into the face records whose identifier differs, fp being where
-// readFontHeader left it; no other byte changes. Returns the number of records handled: all of them, or the index
-// of the first record that could not be read (the ones before it are done).
+// readFontHeader left it; no other byte changes. Returns the number of
+// records handled: all of them, or the index of the first record that could
+// not be read (the ones before it are done).
 int updateFaceIds(FILE* fp, const fontHeader& hdr, const int32_t* ids);
 
 // The byte that makeFontFile puts at every offset it does not otherwise use:

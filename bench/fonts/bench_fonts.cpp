@@ -128,8 +128,9 @@ int main(int argc, char** argv) {
             }
             double median = Median(repairs);
             printf("%7d %6d %5s %10.2f %10.2f %9.2f %8.2f\n", nFaces, nFonts,
-                   withList ? "yes" : "no", median, *std::min_element(repairs.begin(), repairs.end()),
-                   1000.0 * median / nFaces, Median(scans));
+                   withList ? "yes" : "no", median,
+                   *std::min_element(repairs.begin(), repairs.end()), 1000.0 * median / nFaces,
+                   Median(scans));
         }
     }
     fs::remove_all(base);

@@ -24,7 +24,8 @@ std::string RawFont(int magic, int nFaces, int firstFace, int faceSize, const Id
     bytes.replace(10, 2, Le16(nFaces));
     bytes.replace(30, 2, Le16(firstFace));
     bytes.replace(32, 2, Le16(faceSize));
-    for (size_t k = 0; k < ids.size(); ++k) bytes.replace(firstFace + k * faceSize, 2, Le16(ids[k]));
+    for (size_t k = 0; k < ids.size(); ++k)
+        bytes.replace(firstFace + k * faceSize, 2, Le16(ids[k]));
     if (length < 0) length = long(firstFace + ids.size() * faceSize);
     return bytes.substr(0, size_t(length));
 }

@@ -12,7 +12,8 @@ function(expect code regex)
                   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   string(REPLACE "\r" "" text "${out}${err}")
   if(NOT rc STREQUAL "${code}" OR NOT text MATCHES "${regex}")
-    message(SEND_ERROR "ff1 ${ARGN}: exit ${rc} (want ${code}), output:\n${text}\n(want /${regex}/)")
+    message(SEND_ERROR
+            "ff1 ${ARGN}: exit ${rc} (want ${code}), output:\n${text}\n(want /${regex}/)")
   endif()
 endfunction()
 

@@ -183,11 +183,22 @@ FILE* PfOpen(const char* path, const char* mode) {
         errno = ENOENT;
         return nullptr;
     }
-    if (strpbrk(mode, "wa+") && IsReadOnlyFile(host)) {
+    // Creating or appending may change the file at once: check first. An
+    // update open changes nothing until written, so the open file is checked.
+    bool writes = strpbrk(mode, "wa") != nullptr;
+    if (writes && IsReadOnlyFile(host)) {
         errno = EACCES;
         return nullptr;
     }
-    return fopen(host.c_str(), mode);
+    FILE* fp = fopen(host.c_str(), mode);
+    struct stat st;
+    if (fp && !writes && strchr(mode, '+') && fstat(fileno(fp), &st) == 0 &&
+        S_ISREG(st.st_mode) && !(st.st_mode & 0222)) {
+        fclose(fp);
+        errno = EACCES;
+        return nullptr;
+    }
+    return fp;
 }
 
 int PfMkdir(const char* path) {
@@ -332,7 +343,10 @@ int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
     if (!d) return 0;
     while (dirent* e = readdir(d)) {
         struct stat st;
-        if (stat((host + "/" + e->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        bool regular = e->d_type == DT_REG ||
+                       ((e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) &&
+                        stat((host + "/" + e->d_name).c_str(), &st) == 0 && S_ISREG(st.st_mode));
+        if (!regular) continue;
         if (strcmp(namePattern, "*.*") == 0 || WildMatch(namePattern, e->d_name))
             names.push_back(e->d_name);
     }

@@ -318,7 +318,8 @@ int PfGetFileTime(const char* path, uint32_t* dosStamp) {
     return 1;
 }
 
-int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
+// Lists the normal files, or the subdirectories, matching pattern.
+static int FindEntries(const char* pattern, std::vector<std::string>& names, bool dirs) {
     names.clear();
     const char* cut = nullptr;
     for (const char* p = pattern; *p; ++p)
@@ -331,7 +332,10 @@ int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
     if (!d) return 0;
     while (dirent* e = readdir(d)) {
         struct stat st;
-        if (stat((host + "/" + e->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (stat((host + "/" + e->d_name).c_str(), &st) != 0) continue;
+        if (dirs ? !S_ISDIR(st.st_mode) || !strcmp(e->d_name, ".") || !strcmp(e->d_name, "..")
+                 : !S_ISREG(st.st_mode))
+            continue;
         if (strcmp(namePattern, "*.*") == 0 || WildMatch(namePattern, e->d_name))
             names.push_back(e->d_name);
     }
@@ -342,6 +346,14 @@ int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
         return c != 0 ? c < 0 : a < b;
     });
     return 1;
+}
+
+int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
+    return FindEntries(pattern, names, false);
+}
+
+int PfFindDirs(const char* pattern, std::vector<std::string>& names) {
+    return FindEntries(pattern, names, true);
 }
 
 int PfMessageBox(HWND owner, const char* text, const char* caption, unsigned type) {

@@ -10,10 +10,10 @@ using arctest::Bytes;
 
 // One member A.TXT holding "hello", dated 24 Aug 1995 11:30:58.
 const std::string kHello = Bytes({
-    0x11, 0x00, 0x00, 0x00,                                                  // directory at 17
+    0x11, 0x00, 0x00, 0x00,  // directory at 17
     0x78, 0xda, 0xcb, 0x48, 0xcd, 0xc9, 0xc9, 0x07, 0x00, 0x06, 0x2c, 0x02, 0x15,  // stream
     0x22, 0x22, 0x22, 0x22, 0x02, 0x00, 0x01, 0x00,  // signature, version 2, one entry
-    0x05, 0x00, 'A', '.', 'T', 'X', 'T',             // name
+    0x05, 0x00, 'A',  '.',  'T',  'X',  'T',         // name
     0x05, 0x00, 0x00, 0x00,                          // length 5
     0x0d, 0x00, 0x00, 0x00,                          // packed 13
     0x04, 0x00, 0x00, 0x00,                          // offset 4
@@ -103,8 +103,8 @@ TEST(ArchiveDirectory, EmptyDirectoryAndEmptyName) {
     EXPECT_EQ(dir.nCount, 0);
     EXPECT_NE(dir.pEntries, nullptr);
 
-    std::string unnamed = Bytes({0x11, 0, 0, 0}) + kHello.substr(4, 21) + Bytes({0, 0}) +
-                          kHello.substr(32);
+    std::string unnamed =
+        Bytes({0x11, 0, 0, 0}) + kHello.substr(4, 21) + Bytes({0, 0}) + kHello.substr(32);
     ASSERT_EQ(ReadDirectory(dir, unnamed), 1);
     ASSERT_EQ(dir.nCount, 1);
     EXPECT_STREQ(dir.pEntries[0].pszName, "");
@@ -113,17 +113,18 @@ TEST(ArchiveDirectory, EmptyDirectoryAndEmptyName) {
 
 TEST(ArchiveDirectory, DateBitsAboveEachFieldAreDropped) {
     Directory dir;
-    ASSERT_EQ(ReadDirectory(dir, Patched({{52, 0xff}, {53, 0x41}, {54, 0xe7}, {55, 0xff},
-                                          {56, 0xfc}, {57, 0x8f}})),
-              1);
+    ASSERT_EQ(
+        ReadDirectory(
+            dir, Patched({{52, 0xff}, {53, 0x41}, {54, 0xe7}, {55, 0xff}, {56, 0xfc}, {57, 0x8f}})),
+        1);
     const uint32_t expect = 31u | 1u << 5 | 7u << 11 | 31u << 16 | 12u << 21 | 15u << 25;
     EXPECT_EQ(dir.pEntries[0].ftStamp, expect);
 }
 
 TEST(ArchiveDirectory, StoredNamesKeepTheirBackslashes) {
     std::string name = "FONTS\\ABC.PFB";
-    std::string bytes = kHello.substr(0, 25) + Bytes({int(name.size()), 0}) + name +
-                        kHello.substr(32);
+    std::string bytes =
+        kHello.substr(0, 25) + Bytes({int(name.size()), 0}) + name + kHello.substr(32);
     Directory dir;
     ASSERT_EQ(ReadDirectory(dir, bytes), 1);
     EXPECT_STREQ(dir.pEntries[0].pszName, "FONTS\\ABC.PFB");

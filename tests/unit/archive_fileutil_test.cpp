@@ -1,7 +1,7 @@
 // MakePath, StripPath and newStr.
-#include <cstring>
-
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include "archive/fileutil.h"
 #include "platform/strutil.h"

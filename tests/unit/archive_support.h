@@ -23,10 +23,18 @@ inline void RecordEvent(eStatusKeys key, void* arg) {
     std::string& e = Events();
     if (!e.empty()) e += ' ';
     switch (key) {
-    case skArchiveName: e += "name(" + std::string(static_cast<char*>(arg)) + ")"; break;
-    case skFileName: e += "file(" + std::string(static_cast<char*>(arg)) + ")"; break;
-    case skFilePercent: e += "f" + std::to_string(StatusPercent(arg)); break;
-    case skArchivePercent: e += "a" + std::to_string(StatusPercent(arg)); break;
+        case skArchiveName:
+            e += "name(" + std::string(static_cast<char*>(arg)) + ")";
+            break;
+        case skFileName:
+            e += "file(" + std::string(static_cast<char*>(arg)) + ")";
+            break;
+        case skFilePercent:
+            e += "f" + std::to_string(StatusPercent(arg));
+            break;
+        case skArchivePercent:
+            e += "a" + std::to_string(StatusPercent(arg));
+            break;
     }
 }
 
@@ -71,6 +79,36 @@ inline std::string Bytes(std::initializer_list<int> bytes) {
     std::string s;
     for (int b : bytes) s += char(b);
     return s;
+}
+
+inline void PutLE(std::string& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += char((value >> (8 * i)) & 0xff);
+}
+
+// The zlib stream of "hello", its CRC-32, and its date 24 Aug 1995 11:30:58.
+const char kHelloStream[] = "\x78\xda\xcb\x48\xcd\xc9\xc9\x07\x00\x06\x2c\x02\x15";
+const uint32_t kHelloCrc = 0x3610a686u;
+const uint32_t kHelloStamp = 0x1f18'5bdd;
+
+// An archive, assembled by hand, whose members all hold "hello".
+inline std::string HelloMembers(const std::vector<std::string>& names) {
+    std::string stream(kHelloStream, 13), out;
+    PutLE(out, uint32_t(4 + 13 * names.size()), 4);
+    for (size_t i = 0; i < names.size(); ++i) out += stream;
+    out += "\x22\x22\x22\x22\x02";
+    out += '\0';
+    PutLE(out, uint32_t(names.size()), 2);
+    for (size_t i = 0; i < names.size(); ++i) {
+        PutLE(out, uint32_t(names[i].size()), 2);
+        out += names[i];
+        PutLE(out, 5, 4);
+        PutLE(out, 13, 4);
+        PutLE(out, uint32_t(4 + 13 * i), 4);
+        PutLE(out, kHelloCrc, 4);
+        PutLE(out, 0, 4);
+        out += "\x1d\x1e\x0b\x18\x08\x0f";
+    }
+    return out;
 }
 
 inline uint32_t FileStamp(const std::string& path) {

@@ -155,24 +155,16 @@ long long PeakForMember(const std::string& work, uint64_t size) {
     return ok ? peak : -1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    // On tmpfs when there is one: the figures are then the programs' own,
-    // not the disk's.
-    char shm[] = "/dev/shm/arc-bench-XXXXXX", tmp[] = "/tmp/arc-bench-XXXXXX";
-    char* tmpl = fs::is_directory("/dev/shm") ? shm : tmp;
-    std::string work = argc > 1 ? argv[1] : (mkdtemp(tmpl) ? tmpl : "");
-    if (work.empty() || (fs::create_directories(work), !fs::is_directory(work))) return 1;
+// Builds the test set below work, packs it with the code of `arc create` and
+// zips it; returns the bytes of the set, 0 on failure.
+uint64_t PrepareSet(const std::string& work) {
     std::string set = work + "/set", arc = work + "/set.arc", zip = work + "/set.zip";
-
     TestSet ts = MakeTestSet(set, 32u << 20, 32u << 20);
     uint64_t total = ts.text + ts.random + ts.fontLike + ts.big;
     printf(
         "test set: %u files, %.1f MB (text %.1f, incompressible %.1f, font-like %.1f, "
         "one file of %.1f)\n",
         ts.files, total / MB, ts.text / MB, ts.random / MB, ts.fontLike / MB, ts.big / MB);
-
     std::string error;
     ArcTotals t;
     bool ok;
@@ -180,20 +172,24 @@ int main(int argc, char** argv) {
         Measure([&] { return ArcCreateFromDir(arc.c_str(), set.c_str(), error, &t); }, ok).wall;
     if (!ok) {
         fprintf(stderr, "arc_bench: %s\n", error.c_str());
-        return 1;
+        return 0;
     }
     printf("arc create: %u members, %.1f MB packed into %.1f MB in %.1f s\n", t.count,
            t.length / MB, t.packed / MB, s);
-    if (system(("cd '" + set + "' && zip -q -r -9 '" + zip + "' .").c_str()) != 0) return 1;
+    if (system(("cd '" + set + "' && zip -q -r -9 '" + zip + "' .").c_str()) != 0) return 0;
+    return total;
+}
 
-    std::string out = work + "/out";
+// Races the extractors over the packed set and prints their speeds.
+bool CompareExtractors(const std::string& work, uint64_t total) {
+    std::string arc = work + "/set.arc", zip = work + "/set.zip", out = work + "/out";
     std::vector<Contender> field = {
         {"Archive::Extract, no-op callback", [&] { return RunExtract(arc, out); }, {0, 0}},
         {"limit, 8 KB pieces as Extract", [&] { return RunLimit(arc, out, 8192); }, {0, 0}},
         {"limit, 64 KB pieces", [&] { return RunLimit(arc, out, 65536); }, {0, 0}},
         {"unzip -o -q", [&] { return RunUnzip(zip, out); }, {0, 0}},
     };
-    if (!Race(field, out)) return 1;
+    if (!Race(field, out)) return false;
     printf("extraction, MB/s of extracted bytes, best of %d runs\n", RUNS);
     printf("  %-34s %10s %10s\n", "", "wall clock", "processor");
     for (const Contender& c : field)
@@ -207,10 +203,23 @@ int main(int argc, char** argv) {
             cpu ? "processor" : "wall clock", 100 * (time(0) / time(1) - 1),
             100 * (time(0) / time(2) - 1), 100 * (time(3) / time(0) - 1));
     }
+    return true;
+}
 
+}  // namespace
+
+int main(int argc, char** argv) {
+    // On tmpfs when there is one: the figures are then the programs' own,
+    // not the disk's.
+    char shm[] = "/dev/shm/arc-bench-XXXXXX", tmp[] = "/tmp/arc-bench-XXXXXX";
+    char* tmpl = fs::is_directory("/dev/shm") ? shm : tmp;
+    std::string work = argc > 1 ? argv[1] : (mkdtemp(tmpl) ? tmpl : "");
+    if (work.empty() || (fs::create_directories(work), !fs::is_directory(work))) return 1;
+    uint64_t total = PrepareSet(work);
+    bool ok = total > 0 && CompareExtractors(work, total);
     long long small = PeakForMember(work, 1u << 20), big = PeakForMember(work, 100u << 20);
     printf("peak heap during Archive::Extract: 1 MB member %lld bytes, 100 MB member %lld bytes\n",
            small, big);
     if (argc <= 1) fs::remove_all(work);
-    return small > 0 && big > 0 ? 0 : 1;
+    return ok && small > 0 && big > 0 ? 0 : 1;
 }

@@ -271,6 +271,15 @@ TEST(ArchiveExtract, ArchiveNameAndCallbackHandling) {
     EXPECT_EQ(Events(), "a100");
     EXPECT_TRUE(Tree(dest).empty());
 
+    // A damaged directory: the name, the reader's line, the final event.
+    std::string junk = scratch / "JUNK.ARC";
+    WriteFile(junk, "not an archive");
+    Events().clear();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(a.Extract(junk.c_str(), dest.c_str(), 1), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error reading archive directory\n");
+    EXPECT_EQ(Events(), "name(" + junk + ") a100");
+
     a.SetFileName(arc.c_str());
     a.SetFileName(nullptr);  // keeps the name
     a.SetFileName(a.pszFileName);

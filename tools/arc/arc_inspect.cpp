@@ -33,20 +33,13 @@ int OpenArchive(const char* archive, FILE*& fp, Directory& dir) {
 
 }  // namespace
 
-bool CheckMember(FILE* fp, const ZipDirEntry& e, std::string& why) {
-    if (fseek(fp, e.lOffset, SEEK_SET) != 0) {
-        why = "its data offset cannot be reached";
-        return false;
-    }
+namespace {
+
+// Inflates the member's stream to its end, counting and summing the bytes;
+// returns the last inflate result. Reads never pass lPacked.
+int InflateAll(FILE* fp, const ZipDirEntry& e, z_stream& zs, uLong& crc, uint64_t& produced) {
     unsigned char in[8192], out[8192];
-    z_stream zs = {};
-    if (inflateInit(&zs) != Z_OK) {
-        why = "out of memory";
-        return false;
-    }
     uint32_t consumed = 0;
-    uint64_t produced = 0;
-    uLong crc = crc32(0, nullptr, 0);
     int rc = Z_OK;
     while (rc != Z_STREAM_END) {
         if (zs.avail_in == 0) {
@@ -62,6 +55,24 @@ bool CheckMember(FILE* fp, const ZipDirEntry& e, std::string& why) {
         crc = crc32(crc, out, uInt(sizeof out - zs.avail_out));
         produced += sizeof out - zs.avail_out;
     }
+    return rc;
+}
+
+}  // namespace
+
+bool CheckMember(FILE* fp, const ZipDirEntry& e, std::string& why) {
+    z_stream zs = {};
+    if (fseek(fp, e.lOffset, SEEK_SET) != 0) {
+        why = "its data offset cannot be reached";
+        return false;
+    }
+    if (inflateInit(&zs) != Z_OK) {
+        why = "out of memory";
+        return false;
+    }
+    uLong crc = crc32(0, nullptr, 0);
+    uint64_t produced = 0;
+    int rc = InflateAll(fp, e, zs, crc, produced);
     if (rc != Z_STREAM_END) why = StreamProblem(rc, zs);
     inflateEnd(&zs);
     if (rc != Z_STREAM_END) return false;

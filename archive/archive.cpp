@@ -215,7 +215,9 @@ short Archive::DecompressFile(short nIndex, short bUsePaths) {
     short result = 0;
     fpSource = fpArchive;
     try {
-        if (nIndex < 0 || nIndex >= dir.nCount) throw XErr{xeExtract};
+        // Only inside Extract: the archive open, the buffers there.
+        if (nIndex < 0 || nIndex >= dir.nCount || !fpArchive || !pInBuffer || !pOutBuffer)
+            throw XErr{xeExtract};
         const ZipDirEntry& entry = dir.pEntries[nIndex];
         if (!OutputPath(entry.pszName, bUsePaths, szOut, sizeof szOut)) throw XErr{xeExtract};
         if (!(fpDest = PfOpen(szOut, "wb"))) throw XErr{xeOpen};

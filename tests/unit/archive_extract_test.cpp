@@ -290,6 +290,10 @@ TEST(ArchiveExtract, ArchiveNameAndCallbackHandling) {
     EXPECT_EQ(a.pInBuffer, nullptr);
     EXPECT_EQ(a.pOutBuffer, nullptr);
     EXPECT_EQ(a.fpArchive, nullptr);
+    // Outside an extraction a member cannot be extracted, and nothing happens.
+    EXPECT_EQ(a.DecompressFile(0, 1), 0);
+    EXPECT_EQ(a.DecompressFile(-1, 1), 0);
+    EXPECT_FALSE(FileExists("A.TXT"));
 
     a.SetStatusCallback(nullptr);
     EXPECT_EQ(a.pfnStatus, &DefArcStatusCallback);

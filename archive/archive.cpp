@@ -22,14 +22,13 @@ namespace {
 const int PATH_SIZE = 260;
 
 bool IsDeviceName(const char* s, size_t n) {
-    static const char* const kPlain[] = {"CON", "PRN", "AUX", "NUL"};
-    if (n == 3) {
-        for (const char* dev : kPlain)
-            if (StrPrefixNoCase(s, dev, 3)) return true;
-        return false;
-    }
-    return n == 4 && (StrPrefixNoCase(s, "COM", 3) || StrPrefixNoCase(s, "LPT", 3)) &&
-           s[3] >= '1' && s[3] <= '9';
+    static const char* const kNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* dev : kNames)
+        if (n == strlen(dev) && StrPrefixNoCase(s, dev, n)) return true;
+    if (n != 4 || !(StrPrefixNoCase(s, "COM", 3) || StrPrefixNoCase(s, "LPT", 3))) return false;
+    // Windows reserves units 0 to 9 and the superscript digits of code page 1252.
+    unsigned char unit = static_cast<unsigned char>(s[3]);
+    return (unit >= '0' && unit <= '9') || unit == 0xb9 || unit == 0xb2 || unit == 0xb3;
 }
 
 // One component of a stored name, n characters at s.

@@ -29,8 +29,9 @@ inline int StatusPercent(const void* arg) {
 
 // True when a stored name stays inside the destination: not absolute, no
 // drive or colon, no component made only of dots and blanks (such as ".."),
-// no DOS device name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or
-// without an extension) as any component. Slashes count as separators too.
+// no DOS device name (CON, PRN, AUX, NUL, COM0-COM9, LPT0-LPT9, CONIN$,
+// CONOUT$, with or without an extension) as any component. Slashes count as
+// separators too.
 bool StoredNameIsSafe(const char* name);
 
 const int ARC_BUFFER_SIZE = 8192;

@@ -42,6 +42,10 @@ TEST(ArchiveSafety, StoredNamesThatLeaveTheDestinationAreRefused) {
         "NUL \\X.TXT",
         "DIR\\CON .TXT",
         "AUX\\X.TXT",
+        "conin$",
+        "CONOUT$.TXT",
+        "COM\xb9.TXT",
+        "LPT0",
     };
     for (const char* name : hostile) {
         for (short usePaths = 0; usePaths <= 1; ++usePaths) {
@@ -70,8 +74,8 @@ TEST(ArchiveSafety, StoredNamesThatLeaveTheDestinationAreRefused) {
 }
 
 TEST(ArchiveSafety, NamesCloseToRefusedOnesExtract) {
-    const char* const fine[] = {"COM10.TXT", "CONFIG.SYS", "LPT.TXT",   "NULL.TXT",
-                                "A..B.TXT",  "..A.TXT",    "SUB\\.A.B", "CONS\\X.TXT"};
+    const char* const fine[] = {"COM10.TXT", "CONFIG.SYS", "LPT.TXT",     "NULL.TXT", "A..B.TXT",
+                                "..A.TXT",   "SUB\\.A.B",  "CONS\\X.TXT", "CONIN.TXT"};
     for (const char* name : fine) {
         SCOPED_TRACE(name);
         ScratchDir scratch;

@@ -5,6 +5,7 @@
 #include "archive/archive.h"
 #include "archive/arcwriter.h"
 #include "platform/platform.h"
+#include "platform/strutil.h"
 #include "tools/arc/arc.h"
 
 #ifdef _WIN32
@@ -42,8 +43,8 @@ struct Progress {
 
 void ShowProgress() {
     char line[96];
-    snprintf(line, sizeof line, "%3d%%  %3d%%  %.70s", progress.archivePercent,
-             progress.filePercent, progress.member.c_str());
+    BufFormat(line, "%3d%%  %3d%%  %.70s", progress.archivePercent, progress.filePercent,
+              progress.member.c_str());
     if (progress.shown == line) return;
     // Blanks wipe what a longer line left.
     int pad = int(progress.shown.size() > strlen(line) ? progress.shown.size() - strlen(line) : 0);

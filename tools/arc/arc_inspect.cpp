@@ -5,13 +5,14 @@
 
 #include "archive/arcwriter.h"
 #include "platform/platform.h"
+#include "platform/strutil.h"
 #include "tools/arc/arc.h"
 
 namespace {
 
 std::string Hex(uint32_t v) {
     char buf[16];
-    snprintf(buf, sizeof buf, "%08" PRIx32, v);
+    BufFormat(buf, "%08" PRIx32, v);
     return buf;
 }
 

@@ -21,10 +21,21 @@ void PutLE(std::string& out, uint32_t value, int bytes) {
 
 struct FileSource {
     FILE* fp;
+    uint64_t left;  // of the size at opening: a file that grows is not followed
 };
 
 size_t ReadFileSource(void* ctx, unsigned char* buf, size_t size) {
-    return fread(buf, 1, size, static_cast<FileSource*>(ctx)->fp);
+    FileSource* f = static_cast<FileSource*>(ctx);
+    size_t n = fread(buf, 1, size_t(std::min<uint64_t>(size, f->left)), f->fp);
+    f->left -= n;
+    return n;
+}
+
+// The size of an open file, or -1.
+long long FileSize(FILE* fp) {
+    if (fseek(fp, 0, SEEK_END) != 0) return -1;
+    long long size = ftell(fp);
+    return fseek(fp, 0, SEEK_SET) == 0 ? size : -1;
 }
 
 struct MemSource {
@@ -103,17 +114,22 @@ bool ArcWriter::Create(const char* path) {
 }
 
 bool ArcWriter::AddFile(const char* storedName, const char* path) {
-    FileSource src{PfOpen(path, "rb")};
+    FileSource src{PfOpen(path, "rb"), 0};
     if (!src.fp) return Fail(std::string(path) + ": cannot open");
+    long long size = FileSize(src.fp);
     uint32_t stamp;
-    if (!PfGetFileTime(path, &stamp)) {
+    const char* problem = size < 0 || size > 0xffffffffLL ? "cannot be read whole (4 GB or more?)"
+                          : !PfGetFileTime(path, &stamp)  ? "its date lies outside 1980 to 2107"
+                                                          : nullptr;
+    if (problem) {
         fclose(src.fp);
-        return Fail(std::string(path) + ": its date lies outside 1980 to 2107");
+        return Fail(std::string(path) + ": " + problem);
     }
+    src.left = uint64_t(size);
     bool ok = AddStream(storedName, ReadFileSource, &src, stamp);
-    bool readError = ferror(src.fp) != 0;
+    bool incomplete = ferror(src.fp) != 0 || src.left != 0;
     fclose(src.fp);
-    if (ok && readError) return Fail(std::string(path) + ": read error");
+    if (ok && incomplete) return Fail(std::string(path) + ": read error, or the file shrank");
     return ok;
 }
 
@@ -224,6 +240,25 @@ ArcTotals ArcWriter::Totals() const {
 
 namespace {
 
+// True when two paths name the same file as text: case, separators and
+// "." parts aside.
+bool SamePath(const std::string& a, const std::string& b) {
+    auto normal = [](std::string s) {
+        std::replace(s.begin(), s.end(), '/', '\\');
+        StrUpper(&s[0]);
+        std::string out;
+        size_t start = 0;
+        while (start <= s.size()) {
+            size_t end = std::min(s.find('\\', start), s.size());
+            std::string part = s.substr(start, end - start);
+            if (part != "." && (!part.empty() || start == 0)) out += part + "\\";
+            start = end + 1;
+        }
+        return out;
+    };
+    return normal(a) == normal(b);
+}
+
 // Adds the stored names of every file below dir\prefix to names.
 bool CollectFiles(const std::string& dir, const std::string& prefix,
                   std::vector<std::string>& names, std::string& error) {
@@ -252,8 +287,12 @@ bool ArcCreateFromDir(const char* archive, const char* dir, std::string& error, 
     std::sort(names.begin(), names.end());
     ArcWriter w;
     bool ok = w.Create(archive);
-    for (size_t i = 0; ok && i < names.size(); ++i)
-        ok = w.AddFile(names[i].c_str(), (std::string(dir) + "\\" + names[i]).c_str());
+    for (size_t i = 0; ok && i < names.size(); ++i) {
+        std::string path = std::string(dir) + "\\" + names[i];
+        // An archive made inside its own directory does not pack itself.
+        if (SamePath(path, archive)) continue;
+        ok = w.AddFile(names[i].c_str(), path.c_str());
+    }
     ok = ok && w.Finish();
     if (!ok) error = w.Error();
     if (totals) *totals = w.Totals();

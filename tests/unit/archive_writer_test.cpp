@@ -145,6 +145,15 @@ TEST(ArchiveWriter, CreateFromDirectory) {
     EXPECT_STREQ(a.dir.pEntries[1].pszName, "BA.TXT");
     EXPECT_STREQ(a.dir.pEntries[2].pszName, "B\\Z.TXT");
 
+    // An archive inside its own directory, made twice: it never packs itself.
+    for (const std::string& self : {src + "\\SELF.ARC", src + "/./self.arc"}) {
+        SCOPED_TRACE(self);
+        ASSERT_TRUE(ArcCreateFromDir(self.c_str(), src.c_str(), error, &totals)) << error;
+        ASSERT_TRUE(ArcCreateFromDir(self.c_str(), src.c_str(), error, &totals)) << error;
+        EXPECT_EQ(totals.count, 3u);
+        EXPECT_EQ(PfRemove(self.c_str()), 0);
+    }
+
     WriteFile(src + "\\B\\LICENSE", "l");
     EXPECT_FALSE(ArcCreateFromDir(arc.c_str(), src.c_str(), error));
     EXPECT_EQ(error, "B\\LICENSE: the name has no dot, so the setup would make a directory of it");

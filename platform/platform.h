@@ -63,6 +63,8 @@ int PfGetFileTime(const char* path, uint32_t* dosStamp);  // 1 on success
 // Names of the normal files (no directories) matching a pattern such as
 // "DIR\*.ff1"; the name part matches without regard to case. 1 on success.
 int PfFindFiles(const char* pattern, std::vector<std::string>& names);
+// The same for subdirectories, without "." and "..".
+int PfFindDirs(const char* pattern, std::vector<std::string>& names);
 
 // Free bytes on a drive (a letter of either case), free clusters times sectors
 // per cluster times bytes per sector. 1 on success.

@@ -330,7 +330,8 @@ int PfGetFileTime(const char* path, uint32_t* dosStamp) {
     return 1;
 }
 
-int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
+// Lists the normal files, or the subdirectories, matching pattern.
+static int FindEntries(const char* pattern, std::vector<std::string>& names, bool dirs) {
     names.clear();
     const char* cut = nullptr;
     for (const char* p = pattern; *p; ++p)
@@ -343,10 +344,13 @@ int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
     if (!d) return 0;
     while (dirent* e = readdir(d)) {
         struct stat st;
-        bool regular = e->d_type == DT_REG ||
-                       ((e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) &&
-                        stat((host + "/" + e->d_name).c_str(), &st) == 0 && S_ISREG(st.st_mode));
-        if (!regular) continue;
+        // The entry's type saves a stat where the file system gives it.
+        bool known = e->d_type == DT_REG || e->d_type == DT_DIR;
+        if (!known && stat((host + "/" + e->d_name).c_str(), &st) != 0) continue;
+        bool isDir = known ? e->d_type == DT_DIR : S_ISDIR(st.st_mode);
+        bool isFile = known ? e->d_type == DT_REG : S_ISREG(st.st_mode);
+        if (dirs ? !isDir || !strcmp(e->d_name, ".") || !strcmp(e->d_name, "..") : !isFile)
+            continue;
         if (strcmp(namePattern, "*.*") == 0 || WildMatch(namePattern, e->d_name))
             names.push_back(e->d_name);
     }
@@ -357,6 +361,14 @@ int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
         return c != 0 ? c < 0 : a < b;
     });
     return 1;
+}
+
+int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
+    return FindEntries(pattern, names, false);
+}
+
+int PfFindDirs(const char* pattern, std::vector<std::string>& names) {
+    return FindEntries(pattern, names, true);
 }
 
 int PfGetDiskFree(char drive, uint64_t* bytes) {

@@ -31,7 +31,8 @@ bool ReadSectionKeys(const char* section, char (&keys)[KEY_LIST_SIZE], uint32_t&
 
 // Expands a script value with "%I" = dest_path; false when it would not
 // fit, since a value cut short names another file or program.
-template <size_t N> bool ExpandValue(char (&out)[N], const char* text) {
+template <size_t N>
+bool ExpandValue(char (&out)[N], const char* text) {
     bool cut = false;
     ExpandPaths(out, text, dest_path, &cut);
     return !cut;

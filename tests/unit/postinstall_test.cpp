@@ -31,7 +31,9 @@ short RecordCommand(char* cmdLine) {
     return 1;
 }
 
-int ReportVersion() { return started->version; }
+int ReportVersion() {
+    return started->version;
+}
 
 const RunItemHooks recorder = {RecordCommand, ReportVersion};
 
@@ -70,7 +72,9 @@ protected:
     Started run;
 };
 
-std::string WinIniPath() { return WindowsDir() + "\\WIN.INI"; }
+std::string WinIniPath() {
+    return WindowsDir() + "\\WIN.INI";
+}
 
 // The lines of a WIN.INI section as "key=value|...", "" when it is absent.
 std::string WinIniSection(const char* section) {
@@ -84,7 +88,8 @@ std::string WinIniSection(const char* section) {
 // Forty keys: a key list of more than 300 bytes.
 std::string ManyKeys(const std::string& value) {
     std::string lines;
-    for (int i = 0; i < 40; ++i) lines += "Entry number " + std::to_string(i) + "=" + value + "\r\n";
+    for (int i = 0; i < 40; ++i)
+        lines += "Entry number " + std::to_string(i) + "=" + value + "\r\n";
     return lines;
 }
 
@@ -128,18 +133,19 @@ TEST_F(PostInstallTest, WinIniDataIsWrittenInFileOrder) {
 TEST_F(PostInstallTest, MalformedAddToSectionValuesLeaveEverySectionIntact) {
     ASSERT_TRUE(PfWriteWinIni(kProduct, "Old", "1"));
     ASSERT_TRUE(PfWriteWinIni(kOther, "Keep", "1"));
-    Script("[WinIniData]\r\n"
-           "AddToSection1=Setup Unit Other\r\n"
-           "AddToSection2=Setup Unit Other;\r\n"
-           "AddToSection3=Setup Unit Other;Keep\r\n"
-           "AddToSection4=Setup Unit Other;Keep=\r\n"
-           "AddToSection5=Setup Unit Other;Keep==\r\n"
-           "AddToSection6=Setup Unit Other;=value\r\n"
-           "AddToSection7=\r\n"
-           "AddToSection8= ;Keep=2\r\n"
-           "AddToSection9=Setup Unit Other; =2\r\n"
-           "AddToSectionA=Setup Unit Other;Keep= \r\n"
-           "AddToSectionB=Setup Unit Fonts\r\n");
+    Script(
+        "[WinIniData]\r\n"
+        "AddToSection1=Setup Unit Other\r\n"
+        "AddToSection2=Setup Unit Other;\r\n"
+        "AddToSection3=Setup Unit Other;Keep\r\n"
+        "AddToSection4=Setup Unit Other;Keep=\r\n"
+        "AddToSection5=Setup Unit Other;Keep==\r\n"
+        "AddToSection6=Setup Unit Other;=value\r\n"
+        "AddToSection7=\r\n"
+        "AddToSection8= ;Keep=2\r\n"
+        "AddToSection9=Setup Unit Other; =2\r\n"
+        "AddToSectionA=Setup Unit Other;Keep= \r\n"
+        "AddToSectionB=Setup Unit Fonts\r\n");
     EXPECT_EQ(UpdateWinIni(), 1);
     EXPECT_EQ(WinIniSection(kProduct), "Old=1|");
     EXPECT_EQ(WinIniSection(kOther), "Keep=1|");
@@ -149,8 +155,9 @@ TEST_F(PostInstallTest, MalformedAddToSectionValuesLeaveEverySectionIntact) {
 TEST_F(PostInstallTest, ValuesThatWouldNotFitAfterExpansionAreSkipped) {
     const std::string dest = "C:\\" + std::string(100, 'D');  // %I is 103 characters
     BufCopy(dest_path, dest.c_str());
-    Script("[WinIniData]\r\nFour=%I%I%I%I\r\nFive=%I%I%I%I%I\r\n"
-           "[RunItems]\r\nFour=%I%I%I%I\r\nFive=%I%I%I%I%I\r\n");
+    Script(
+        "[WinIniData]\r\nFour=%I%I%I%I\r\nFive=%I%I%I%I%I\r\n"
+        "[RunItems]\r\nFour=%I%I%I%I\r\nFive=%I%I%I%I%I\r\n");
     UpdateWinIni();
     DoRunItems(recorder);
     const std::string four = dest + dest + dest + dest;
@@ -176,14 +183,15 @@ TEST_F(PostInstallTest, NoTitleWritesOnlyOtherSections) {
 }
 
 TEST_F(PostInstallTest, RunItemsAskForOneAndNotForOtherFlags) {
-    Script("[RunItems]\r\n"
-           "read the notes=NOTES.EXE %I\\README.TXT,1\r\n"
-           "run the tutorial=TUTOR.EXE,1 if you like\r\n"
-           "plain=PLAIN.EXE\r\n"
-           "zero=ZERO.EXE,0\r\n"
-           "other=OTHER.EXE,yes\r\n"
-           "blank=BLANK.EXE, 1\r\n"
-           "cut=CUT.EXE a,b,1\r\n");
+    Script(
+        "[RunItems]\r\n"
+        "read the notes=NOTES.EXE %I\\README.TXT,1\r\n"
+        "run the tutorial=TUTOR.EXE,1 if you like\r\n"
+        "plain=PLAIN.EXE\r\n"
+        "zero=ZERO.EXE,0\r\n"
+        "other=OTHER.EXE,yes\r\n"
+        "blank=BLANK.EXE, 1\r\n"
+        "cut=CUT.EXE a,b,1\r\n");
     boxes.Answer(IDNO);
     boxes.Answer(IDYES);
     EXPECT_EQ(DoRunItems(recorder), 1);
@@ -199,9 +207,10 @@ TEST_F(PostInstallTest, RunItemsAskForOneAndNotForOtherFlags) {
 }
 
 TEST_F(PostInstallTest, TheVersionCodeChoosesRun16OrRun32Items) {
-    Script("[Run32Items]\r\nthirty-two=R32.EXE\r\n"
-           "[RunItems]\r\nfirst=ALL.EXE %i\\X\r\nrepeat=AGAIN.EXE\r\nrepeat=AGAIN2.EXE\r\n"
-           "[Run16Items]\r\nsixteen=R16.EXE\r\n");
+    Script(
+        "[Run32Items]\r\nthirty-two=R32.EXE\r\n"
+        "[RunItems]\r\nfirst=ALL.EXE %i\\X\r\nrepeat=AGAIN.EXE\r\nrepeat=AGAIN2.EXE\r\n"
+        "[Run16Items]\r\nsixteen=R16.EXE\r\n");
     const std::vector<std::string> all = {"ALL.EXE C:\\ACME\\X", "AGAIN.EXE", "AGAIN2.EXE"};
     for (int code : {int(wvOther), int(wv310), int(wv3xEarly), int(wv3xLate), int(wv4), 5, -1}) {
         SCOPED_TRACE(code);
@@ -236,13 +245,16 @@ TEST_F(PostInstallTest, DeleteFilesPassesOverWhatCannotGo) {
     WriteFile(dir / "KEEP.TXT", "keep");
     ASSERT_EQ(PfSetReadOnly((dir / "LOCKED.TXT").c_str(), true), 0);
     ASSERT_EQ(PfMkdir((dir / "SUB").c_str()), 0);
-    Script("[DeleteFiles]\r\n"
-           "Missing=%I\\NOT_THERE.TXT\r\n"
-           "File=%I\\OLD.TXT\r\n"
-           "File=" + dir.Path() + "\\SECOND.TXT\r\n"
-           "Locked=%I\\LOCKED.TXT\r\n"
-           "Folder=%I\\SUB\r\n"
-           "Empty=\r\n");
+    Script(
+        "[DeleteFiles]\r\n"
+        "Missing=%I\\NOT_THERE.TXT\r\n"
+        "File=%I\\OLD.TXT\r\n"
+        "File=" +
+        dir.Path() +
+        "\\SECOND.TXT\r\n"
+        "Locked=%I\\LOCKED.TXT\r\n"
+        "Folder=%I\\SUB\r\n"
+        "Empty=\r\n");
     EXPECT_EQ(DoDeleteFiles(), 1);
     EXPECT_FALSE(FileExists(dir / "OLD.TXT"));
     EXPECT_FALSE(FileExists(dir / "SECOND.TXT"));

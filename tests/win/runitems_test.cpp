@@ -1,8 +1,6 @@
 // The post-install actions with the real program starter, version code,
 // WIN.INI and file deletion: the run items start win_runlog.exe, which logs
 // when it starts and ends.
-#include "app/postinstall.h"
-
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "app/globals.h"
+#include "app/postinstall.h"
 #include "platform/strutil.h"
 #include "tests/unit/testenv.h"
 #include "tests/win/shelltest.h"
@@ -61,12 +60,13 @@ protected:
 typedef std::vector<std::string> Names;
 
 TEST_F(RunItemsTest, EachProgramStartsAfterThePreviousHasEnded) {
-    Script("[Run16Items]\r\nsixteen=win_runlog.exe R16 %I\\RUN.LOG\r\n"
-           "[RunItems]\r\n"
-           "first=win_runlog.exe A %I\\RUN.LOG\r\n"
-           "second=win_runlog.exe B %I\\RUN.LOG,0\r\n"
-           "third=win_runlog.exe C %I\\RUN.LOG,0 and more words\r\n"
-           "[Run32Items]\r\nthirty-two=win_runlog.exe R32 %I\\RUN.LOG\r\n");
+    Script(
+        "[Run16Items]\r\nsixteen=win_runlog.exe R16 %I\\RUN.LOG\r\n"
+        "[RunItems]\r\n"
+        "first=win_runlog.exe A %I\\RUN.LOG\r\n"
+        "second=win_runlog.exe B %I\\RUN.LOG,0\r\n"
+        "third=win_runlog.exe C %I\\RUN.LOG,0 and more words\r\n"
+        "[Run32Items]\r\nthirty-two=win_runlog.exe R32 %I\\RUN.LOG\r\n");
     EXPECT_EQ(DoRunItems(), 1);
     // Wine's USER.EXE gives no 3.x version: Run32Items.
     const Names order = {"A", "B", "C", "R32"};
@@ -85,10 +85,11 @@ TEST_F(RunItemsTest, EachProgramStartsAfterThePreviousHasEnded) {
 }
 
 TEST_F(RunItemsTest, OnlyItemsEndingInCommaOneAsk) {
-    Script("[RunItems]\r\n"
-           "read the notes=win_runlog.exe NOTES %I\\RUN.LOG,1\r\n"
-           "run the tutorial=win_runlog.exe TUTOR %I\\RUN.LOG,1\r\n"
-           "plain=win_runlog.exe PLAIN %I\\RUN.LOG,0\r\n");
+    Script(
+        "[RunItems]\r\n"
+        "read the notes=win_runlog.exe NOTES %I\\RUN.LOG,1\r\n"
+        "run the tutorial=win_runlog.exe TUTOR %I\\RUN.LOG,1\r\n"
+        "plain=win_runlog.exe PLAIN %I\\RUN.LOG,0\r\n");
     boxes.Answer(IDNO);
     boxes.Answer(IDYES);
     DoRunItems();
@@ -102,9 +103,10 @@ TEST_F(RunItemsTest, OnlyItemsEndingInCommaOneAsk) {
 
 // USER.EXE of the system directory decides which of the two sections runs.
 TEST_F(RunItemsTest, TheVersionOfUserExeChoosesTheSection) {
-    Script("[RunItems]\r\nalways=win_runlog.exe ALL %I\\RUN.LOG\r\n"
-           "[Run16Items]\r\nsixteen=win_runlog.exe R16 %I\\RUN.LOG\r\n"
-           "[Run32Items]\r\nthirty-two=win_runlog.exe R32 %I\\RUN.LOG\r\n");
+    Script(
+        "[RunItems]\r\nalways=win_runlog.exe ALL %I\\RUN.LOG\r\n"
+        "[Run16Items]\r\nsixteen=win_runlog.exe R16 %I\\RUN.LOG\r\n"
+        "[Run32Items]\r\nthirty-two=win_runlog.exe R32 %I\\RUN.LOG\r\n");
     struct Case {
         const char* what;
         std::string userExe;  // empty: none
@@ -128,13 +130,14 @@ TEST_F(RunItemsTest, TheVersionOfUserExeChoosesTheSection) {
 // may remove what a program made; what is not there passes without a word.
 TEST_F(RunItemsTest, DeleteFilesTakesWhatARunItemMadeAndPassesOverMissingFiles) {
     WriteFile(dir / "OLD.TXT", "old");
-    Script("[WinIniData]\r\nClearOld=1\r\nPath=%I\\FONTS\r\n"
-           "[RunItems]\r\nlog=win_runlog.exe LOG %I\\RUN.LOG\r\n"
-           "[DeleteFiles]\r\n"
-           "Missing=%I\\NOT_THERE.TXT\r\n"
-           "NoFolder=%I\\NO_FOLDER\\X.TXT\r\n"
-           "Old=%I\\OLD.TXT\r\n"
-           "Log=%I\\RUN.LOG\r\n");
+    Script(
+        "[WinIniData]\r\nClearOld=1\r\nPath=%I\\FONTS\r\n"
+        "[RunItems]\r\nlog=win_runlog.exe LOG %I\\RUN.LOG\r\n"
+        "[DeleteFiles]\r\n"
+        "Missing=%I\\NOT_THERE.TXT\r\n"
+        "NoFolder=%I\\NO_FOLDER\\X.TXT\r\n"
+        "Old=%I\\OLD.TXT\r\n"
+        "Log=%I\\RUN.LOG\r\n");
     UpdateWinIni();
     DoRunItems();
     ASSERT_TRUE(FileExists(dir / "RUN.LOG"));

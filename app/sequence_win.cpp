@@ -2,6 +2,7 @@
 // product-information command.
 #include "app/globals.h"
 #include "app/paths.h"
+#include "app/postinstall.h"
 #include "app/script.h"
 #include "app/setup_win.h"
 #include "archive/winutil.h"
@@ -87,6 +88,9 @@ int doInstallation() {
     if (bSDCancelled) {
         PfMessageBox(hMainWnd, "Install Cancelled !", szTitle, MB_OK | MB_ICONEXCLAMATION);
     } else {
+        UpdateWinIni();
+        DoRunItems();
+        DoDeleteFiles();
         PfMessageBox(hMainWnd, "Install Completed !", szTitle, MB_OK | MB_ICONINFORMATION);
     }
     ShowProductInfo();

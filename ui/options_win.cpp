@@ -16,8 +16,6 @@ HBITMAP hSelected, hRequired, hNoInstall;
 
 namespace {
 
-// The edit holds no more than dest_path can take, so OK never cuts a path.
-const int kMaxDestPath = sizeof dest_path - 1;
 // The part of the field read to find its drive.
 const int kDriveFieldChars = 98;
 
@@ -61,7 +59,6 @@ void StartOptions(HWND hDlg) {
         BufFormat(label, "Directory for %s", szDirDescription);
         SetDlgItemTextA(hDlg, IDC_OPT_DIRLABEL, label);
     }
-    SendDlgItemMessageA(hDlg, IDC_OPT_DIR, EM_LIMITTEXT, kMaxDestPath, 0);
     char title[80];
     BufFormat(title, "%s Installation Options", szTitle);
     SetWindowTextA(hDlg, title);

@@ -30,7 +30,9 @@ int ColumnEdge(int left, int width, int percent) {
     return left + MulDivNearest(width, percent, 100);
 }
 
-int PointsToPixels(int points, int dpi) { return MulDivNearest(points, dpi, 72); }
+int PointsToPixels(int points, int dpi) {
+    return MulDivNearest(points, dpi, 72);
+}
 
 int ShrinkHeight(int height, int clientWidth, int textWidth) {
     if (clientWidth >= textWidth) return height;

@@ -96,9 +96,9 @@ void TrackDestDrive(HWND hDlg) {
 }
 
 void ConfirmCancel(HWND hDlg) {
-    int answer = PfMessageBox(hDlg, "Are you sure you want to cancel installation?",
-                              "Cancel Confirmation",
-                              MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION | MB_SYSTEMMODAL);
+    int answer =
+        PfMessageBox(hDlg, "Are you sure you want to cancel installation?", "Cancel Confirmation",
+                     MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION | MB_SYSTEMMODAL);
     if (answer == IDYES) EndDialog(hDlg, 0);
 }
 
@@ -174,8 +174,7 @@ void UpdateSpace(HWND hDlg, char drive) {
     DoPeeks();
     char winDrive = WindowsDrive();
     uint32_t winFree = spaceAvailable(winDrive), destFree = spaceAvailable(drive);
-    SpaceAccount account =
-        AccountSpace(Packages, iNumPackages, drive, winDrive, destFree, winFree);
+    SpaceAccount account = AccountSpace(Packages, iNumPackages, drive, winDrive, destFree, winFree);
     SetItemFormat(hDlg, IDC_OPT_DESTREQUIRED, "%lu K", KFromBytes(account.destTotal));
     char label[32];
     // With no drive set the row says so instead of showing a letter.
@@ -231,7 +230,7 @@ void DrawListItem(const DRAWITEMSTRUCT* item) {
     else if (p.bOptional)
         p.bSelected = 0;
     HBITMAP bitmap = !p.bOptional ? hRequired : p.bSelected ? hSelected : hNoInstall;
-    COLORREF colour = !p.bOptional ? RGB(127, 127, 127)
+    COLORREF colour = !p.bOptional  ? RGB(127, 127, 127)
                       : p.bSelected ? RGB(0, 255, 0)
                                     : RGB(255, 0, 0);
     DrawBitmap(bitmap, dc, &row);

@@ -13,8 +13,7 @@ extern char cDestDrive;
 extern HBITMAP hSelected, hRequired, hNoInstall;
 
 // Run modally from "InstallOptions": 1 for OK, 0 for a confirmed Cancel.
-SETUP_EXPORT INT_PTR CALLBACK OptionsDlgProc(HWND hDlg, UINT message, WPARAM wParam,
-                                             LPARAM lParam);
+SETUP_EXPORT INT_PTR CALLBACK OptionsDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Recomputes both accounts for the drive, fills the two rows, shows or hides
 // the Windows row and the warning, enables or disables OK.

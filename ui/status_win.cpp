@@ -155,6 +155,5 @@ void CenterDlg(HWND hWnd) {
     GetWindowRect(hWnd, &r);
     int width = r.right - r.left, height = r.bottom - r.top;
     MoveWindow(hWnd, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
-               IsWindowVisible(hWnd));
+               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, IsWindowVisible(hWnd));
 }

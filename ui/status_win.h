@@ -29,8 +29,7 @@ void CloseExtractStatusDlg();
 
 SETUP_EXPORT INT_PTR CALLBACK ExtractStatusDlgProc(HWND hDlg, UINT message, WPARAM wParam,
                                                    LPARAM lParam);
-SETUP_EXPORT INT_PTR CALLBACK StatusDlgProc(HWND hDlg, UINT message, WPARAM wParam,
-                                            LPARAM lParam);
+SETUP_EXPORT INT_PTR CALLBACK StatusDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Removes, translates and dispatches every waiting message; never waits.
 void DoPeeks();

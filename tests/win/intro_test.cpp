@@ -76,7 +76,9 @@ int CountColour(HWND control, COLORREF colour) {
     return n;
 }
 
-COLORREF And(COLORREF a, COLORREF b) { return a & b; }
+COLORREF And(COLORREF a, COLORREF b) {
+    return a & b;
+}
 
 TEST_F(IntroBox, ShowsTheNameTheDisclaimerInRedAndNoCaption) {
     BufCopy(szTitle, "Fonts & Faces");
@@ -159,8 +161,8 @@ TEST_F(IntroBox, LogoIsDrawnCentredWithSrcAnd) {
             if (fx == 0 || fy == 0 || fx == client.right - 1 || fy == client.bottom - 1) continue;
             COLORREF want = And(GetPixel(memory, x, y), face), seen = GetPixel(dc, fx, fy);
             if (seen != want && !wrong++)
-                first = std::to_string(x) + "," + std::to_string(y) + ": " +
-                        std::to_string(seen) + " not " + std::to_string(want);
+                first = std::to_string(x) + "," + std::to_string(y) + ": " + std::to_string(seen) +
+                        " not " + std::to_string(want);
         }
     }
     EXPECT_EQ(wrong, 0) << "first difference at logo pixel " << first;

@@ -64,8 +64,8 @@ private:
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi;
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &si, &pi))
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi))
             return;
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
@@ -90,8 +90,12 @@ std::string Text(HWND dialog, int id) {
     return text;
 }
 
-bool Shown(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
-bool OkEnabled(HWND dialog) { return IsWindowEnabled(GetDlgItem(dialog, IDC_OPT_OK)) != FALSE; }
+bool Shown(HWND dialog, int id) {
+    return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE;
+}
+bool OkEnabled(HWND dialog) {
+    return IsWindowEnabled(GetDlgItem(dialog, IDC_OPT_OK)) != FALSE;
+}
 
 // A free-space figure as shown ("N K") matches the drive's free space now,
 // within what other programs may have written meanwhile.

@@ -65,8 +65,8 @@ protected:
         BufFormat(szIniFile, "%sinstall.ini", exe_dir);
         BufCopy(szTitle, "Sample Fonts");
         bSDCancelled = 0;
-        hMainWnd = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, hInst,
-                                 nullptr);
+        hMainWnd =
+            CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, hInst, nullptr);
         WriteFile(media / "readme.txt", "read me");
     }
     void TearDown() override {

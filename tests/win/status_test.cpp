@@ -45,8 +45,8 @@ void SaveWindowPicture(HWND window, const std::string& name) {
     BITMAPINFOHEADER info = {sizeof info, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
-    HBITMAP picture = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info),
-                                       DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP picture = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
+                                       &bits, nullptr, 0);
     HDC memory = CreateCompatibleDC(screen);
     HGDIOBJ old = SelectObject(memory, picture);
     BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
@@ -110,8 +110,8 @@ void ExpectBar(HWND bar, int percent) {
     for (int x = 1; x < w - 1; ++x) {
         COLORREF want = x < split ? kBlue : kYellow;
         if (GetPixel(dc, x, mid) != want) {
-            ADD_FAILURE() << percent << " %: pixel " << x << " of " << w << " is "
-                          << std::hex << GetPixel(dc, x, mid);
+            ADD_FAILURE() << percent << " %: pixel " << x << " of " << w << " is " << std::hex
+                          << GetPixel(dc, x, mid);
             break;
         }
     }
@@ -177,8 +177,8 @@ TEST(StatusDialog, LinesIconPercentageAndCancel) {
         unsigned done, total;
         const char* shown;  // the line afterwards; "x" marks no change
     } steps[] = {
-        {1, 3, "33 %"}, {1, 3, "x"}, {2, 3, "67 %"}, {200, 400, "50 %"}, {1, 2, "x"},
-        {3, 0, "x"},    {3, 3, "100 %"},
+        {1, 3, "33 %"}, {1, 3, "x"}, {2, 3, "67 %"},  {200, 400, "50 %"},
+        {1, 2, "x"},    {3, 0, "x"}, {3, 3, "100 %"},
     };
     for (const Step& s : steps) {
         SetDlgItemTextA(dialog, IDC_STATUS_LINE3, "x");

@@ -20,6 +20,7 @@ def run(s):
     os.utime(s.host(s.media_dir + "\\readme.txt"), (README_TIME, README_TIME))
     s.robot(f"""
         window-class FFIWClass Sample Fonts Installation
+        {s.past_options()}
         window Sample Fonts
         text message Install Completed !
         file {s.dest}\\install.ini

@@ -340,6 +340,37 @@ TEST_F(OptionsDialog, UnknownDriveShowsTheWarning) {
     EXPECT_TRUE(OkEnabled(dialog));
 }
 
+// A default directory without a drive letter lies on the current drive; an
+// empty one names no drive, and OK waits for one.
+TEST_F(OptionsDialog, DefaultWithoutDriveLetter) {
+    char kept[MAX_PATH];
+    GetCurrentDirectoryA(sizeof kept, kept);
+    ScratchDir onC;
+    ASSERT_EQ(onC.Path()[0], 'C');
+    SetCurrentDirectoryA(onC.Path().c_str());
+    struct Case {
+        const char* dest;
+        char drive;
+        const char* label;
+        bool ok;
+        const char* required;  // with no drive the system package counts on C: alone
+    } cases[] = {
+        {"\\FONTS", 'C', "Drive C:", true, "2150 K"},
+        {"", NO_DRIVE, "No drive", false, "2100 K"},
+    };
+    for (const Case& c : cases) {
+        BufCopy(dest_path, c.dest);
+        ASSERT_TRUE(Open());
+        EXPECT_EQ(cDestDrive, c.drive) << c.dest;
+        EXPECT_EQ(Text(dialog, IDC_OPT_DESTLABEL), c.label) << c.dest;
+        EXPECT_EQ(OkEnabled(dialog), c.ok) << c.dest;
+        EXPECT_EQ(Text(dialog, IDC_OPT_DESTREQUIRED), c.required) << c.dest;
+        DestroyWindow(dialog);
+        dialog = nullptr;
+    }
+    SetCurrentDirectoryA(kept);
+}
+
 // Defaults puts the directory back and selects every row, also those
 // scrolled out of view.
 TEST_F(OptionsDialog, DefaultsSelectsEveryRowAgain) {

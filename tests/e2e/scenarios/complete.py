@@ -41,4 +41,6 @@ def run(s):
 
     exports = subprocess.run(["i686-w64-mingw32-objdump", "-p", s.args.setup],
                              capture_output=True, text=True, check=True).stdout
-    s.expect("] MainWndProc" in exports, "SETUP.EXE does not export MainWndProc by name")
+    for name in ["MainWndProc", "OptionsDlgProc", "IntroDlg", "ExtractStatusDlgProc",
+                 "StatusDlgProc"]:
+        s.expect(f"] {name}\n" in exports, f"SETUP.EXE does not export {name} by name")

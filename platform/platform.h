@@ -22,6 +22,11 @@
 // NUL-terminated; size - 2 when it did not fit).
 uint32_t PfGetProfileString(const char* section, const char* key, const char* def,
                             char* buf, uint32_t size, const char* file);
+// GetPrivateProfileSectionA: every line of the section but comments, as
+// "key=value" (a line without "=" as its text; values keep their quotes),
+// each NUL-terminated and the list ending in a second NUL; size - 2 when it
+// did not fit (also when it fits exactly).
+uint32_t PfGetProfileSection(const char* section, char* buf, uint32_t size, const char* file);
 // GetPrivateProfileIntA.
 unsigned PfGetProfileInt(const char* section, const char* key, int def, const char* file);
 // WritePrivateProfileStringA: a null key removes the section, a null value the key.
@@ -58,6 +63,8 @@ int PfGetFileTime(const char* path, uint32_t* dosStamp);  // 1 on success
 // Names of the normal files (no directories) matching a pattern such as
 // "DIR\*.ff1"; the name part matches without regard to case. 1 on success.
 int PfFindFiles(const char* pattern, std::vector<std::string>& names);
+// The same for subdirectories, without "." and "..".
+int PfFindDirs(const char* pattern, std::vector<std::string>& names);
 
 // Free bytes on a drive (a letter of either case), free clusters times sectors
 // per cluster times bytes per sector. 1 on success.

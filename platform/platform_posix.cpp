@@ -183,11 +183,22 @@ FILE* PfOpen(const char* path, const char* mode) {
         errno = ENOENT;
         return nullptr;
     }
-    if (strpbrk(mode, "wa+") && IsReadOnlyFile(host)) {
+    // Creating or appending may change the file at once: check first. An
+    // update open changes nothing until written, so the open file is checked.
+    bool writes = strpbrk(mode, "wa") != nullptr;
+    if (writes && IsReadOnlyFile(host)) {
         errno = EACCES;
         return nullptr;
     }
-    return fopen(host.c_str(), mode);
+    FILE* fp = fopen(host.c_str(), mode);
+    struct stat st;
+    if (fp && !writes && strchr(mode, '+') && fstat(fileno(fp), &st) == 0 &&
+        S_ISREG(st.st_mode) && !(st.st_mode & 0222)) {
+        fclose(fp);
+        errno = EACCES;
+        return nullptr;
+    }
+    return fp;
 }
 
 int PfMkdir(const char* path) {
@@ -319,7 +330,8 @@ int PfGetFileTime(const char* path, uint32_t* dosStamp) {
     return 1;
 }
 
-int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
+// Lists the normal files, or the subdirectories, matching pattern.
+static int FindEntries(const char* pattern, std::vector<std::string>& names, bool dirs) {
     names.clear();
     const char* cut = nullptr;
     for (const char* p = pattern; *p; ++p)
@@ -332,7 +344,13 @@ int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
     if (!d) return 0;
     while (dirent* e = readdir(d)) {
         struct stat st;
-        if (stat((host + "/" + e->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        // The entry's type saves a stat where the file system gives it.
+        bool known = e->d_type == DT_REG || e->d_type == DT_DIR;
+        if (!known && stat((host + "/" + e->d_name).c_str(), &st) != 0) continue;
+        bool isDir = known ? e->d_type == DT_DIR : S_ISDIR(st.st_mode);
+        bool isFile = known ? e->d_type == DT_REG : S_ISREG(st.st_mode);
+        if (dirs ? !isDir || !strcmp(e->d_name, ".") || !strcmp(e->d_name, "..") : !isFile)
+            continue;
         if (strcmp(namePattern, "*.*") == 0 || WildMatch(namePattern, e->d_name))
             names.push_back(e->d_name);
     }
@@ -343,6 +361,14 @@ int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
         return c != 0 ? c < 0 : a < b;
     });
     return 1;
+}
+
+int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
+    return FindEntries(pattern, names, false);
+}
+
+int PfFindDirs(const char* pattern, std::vector<std::string>& names) {
+    return FindEntries(pattern, names, true);
 }
 
 int PfGetDiskFree(char drive, uint64_t* bytes) {

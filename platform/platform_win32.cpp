@@ -12,6 +12,10 @@ uint32_t PfGetProfileString(const char* section, const char* key, const char* de
     return GetPrivateProfileStringA(section, key, def, buf, size, file);
 }
 
+uint32_t PfGetProfileSection(const char* section, char* buf, uint32_t size, const char* file) {
+    return GetPrivateProfileSectionA(section, buf, size, file);
+}
+
 unsigned PfGetProfileInt(const char* section, const char* key, int def, const char* file) {
     return GetPrivateProfileIntA(section, key, def, file);
 }
@@ -99,17 +103,29 @@ int PfGetFileTime(const char* path, uint32_t* dosStamp) {
     return 1;
 }
 
-int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
+// Lists the normal files, or the subdirectories, matching pattern.
+static int FindEntries(const char* pattern, std::vector<std::string>& names, bool dirs) {
     names.clear();
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA(pattern, &fd);
     if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND ? 1 : 0;
-    const DWORD skip = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const DWORD skip = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     do {
-        if (!(fd.dwFileAttributes & skip)) names.push_back(fd.cFileName);
+        bool isDir = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if ((fd.dwFileAttributes & skip) || isDir != dirs) continue;
+        if (isDir && (!strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, ".."))) continue;
+        names.push_back(fd.cFileName);
     } while (FindNextFileA(h, &fd));
     FindClose(h);
     return 1;
+}
+
+int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
+    return FindEntries(pattern, names, false);
+}
+
+int PfFindDirs(const char* pattern, std::vector<std::string>& names) {
+    return FindEntries(pattern, names, true);
 }
 
 int PfGetDiskFree(char drive, uint64_t* bytes) {

@@ -189,7 +189,45 @@ uint32_t CopyKeyList(char* buf, uint32_t size, const Section& section) {
     return size - left;
 }
 
+// The section's lines as GetPrivateProfileSectionW lays them out; the cuts
+// follow CopyKeyList.
+uint32_t CopySection(char* buf, uint32_t size, const Section& section) {
+    uint32_t left = size;
+    char* p = buf;
+    for (const Key& k : section.keys) {
+        if (left <= 2) break;
+        if (!k.name.empty() && k.name[0] == ';') continue;
+        BufCopy(p, left - 1, k.name.c_str());
+        size_t len = strlen(p);
+        left -= uint32_t(len + 1);
+        p += len + 1;
+        if (left < 2) break;
+        if (!k.hasValue) continue;
+        p[-1] = '=';
+        BufCopy(p, left - 1, k.value.c_str());
+        len = strlen(p);
+        left -= uint32_t(len + 1);
+        p += len + 1;
+    }
+    *p = '\0';
+    if (left <= 1) {
+        p[-1] = '\0';
+        return size - 2;
+    }
+    return size - left;
+}
+
 }  // namespace
+
+uint32_t PfGetProfileSection(const char* section, char* buf, uint32_t size, const char* file) {
+    if (!buf || size == 0) return 0;
+    buf[0] = '\0';
+    if (size > 1) buf[1] = '\0';
+    Profile profile;
+    Section* s = section && file && Load(file, profile) ? FindSection(profile, section) : nullptr;
+    if (!s || size < 2) return 0;
+    return CopySection(buf, size, *s);
+}
 
 uint32_t PfGetProfileString(const char* section, const char* key, const char* def,
                             char* buf, uint32_t size, const char* file) {

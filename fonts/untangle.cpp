@@ -1,0 +1,268 @@
+#include "fonts/untangle.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fonts/ff1file.h"
+#include "fonts/fontnames.h"
+#include "platform/platform.h"
+#include "platform/strutil.h"
+#include "ui/messages.h"
+
+faceStr* faces = nullptr;
+int nFiles = 0;
+int faceId = 999;
+int faceInc = -1;
+char dstPath[260];
+int bQuiet = 1;
+
+bool fontFilePath(char* out, size_t size, const char* dir, const char* name) {
+    size_t n = strlen(dir);
+    bool fits = BufCopy(out, size, dir);
+    if (n > 0 && dir[n - 1] != '\\') fits = fits && BufAppend(out, size, "\\");
+    return fits && BufAppend(out, size, name);
+}
+
+// Opens dir + name for reading and updating; null unless it is a font file.
+// The update reads and writes a few blocks at known places: a buffer would
+// only be refilled at every switch.
+static FILE* openFont(const char* dir, const char* name, fontHeader* hdr, bool forUpdate) {
+    char path[FONT_PATH_SIZE];
+    if (!fontFilePath(path, sizeof path, dir, name)) return nullptr;
+    FILE* fp = PfOpen(path, "rb+");
+    if (fp && forUpdate) setvbuf(fp, nullptr, _IONBF, 0);
+    if (fp && !readFontHeader(fp, hdr)) {
+        fclose(fp);
+        fp = nullptr;
+    }
+    return fp;
+}
+
+// Fills f from an open font file; false, with f left empty, when its face
+// table cannot be read whole: the file then takes no part.
+static bool readFaces(FILE* fp, const fontHeader& hdr, const char* name, faceStr* f) {
+    memset(f, 0, sizeof *f);
+    f->entry = -1;
+    if (!BufCopy(f->name, name)) return false;
+    if (hdr.nFaces > 0) {
+        f->ids = static_cast<int32_t*>(calloc(hdr.nFaces, sizeof(int32_t)));
+        if (!f->ids || !readFaceIds(fp, hdr, f->ids)) {
+            free(f->ids);
+            f->ids = nullptr;
+            return false;
+        }
+    }
+    f->nIds = hdr.nFaces;
+    return true;
+}
+
+int collectFaces(const char* dir, int mode) {
+    char pattern[FONT_PATH_SIZE];
+    std::vector<std::string> names;
+    if ((mode != 1 && mode != 3) || !fontFilePath(pattern, sizeof pattern, dir, "*.ff1") ||
+        !PfFindFiles(pattern, names))
+        return 0;
+    // The directory may have changed since mode 3 counted the records.
+    int room = nFiles, count = 0, total = 0;
+    for (const std::string& name : names) {
+        if (mode == 1 && count == room) break;
+        fontHeader hdr;
+        FILE* fp = openFont(dir, name.c_str(), &hdr, false);
+        if (!fp) continue;
+        if (mode == 3) {
+            ++count;
+        } else if (readFaces(fp, hdr, name.c_str(), &faces[count])) {
+            total += faces[count++].nIds;
+        }
+        fclose(fp);
+    }
+    if (mode == 3) return count;
+    nFiles = count;
+    return total;
+}
+
+int searchIdList(int32_t id, const idSet* used) {
+    uint16_t v = uint16_t(id);
+    return (used->bits[v >> 3] >> (v & 7)) & 1;
+}
+
+void addIdList(int32_t id, idSet* used) {
+    uint16_t v = uint16_t(id);
+    used->bits[v >> 3] = (unsigned char)(used->bits[v >> 3] | 1 << (v & 7));
+}
+
+// Candidates run 998 ... 256, 254 ... 1, then 1000 upward; 999 and 255 never.
+int getFaceId(const idSet* used) {
+    while (faceId <= 0xffff) {
+        faceId += faceInc;
+        if (faceId == 255) faceId += faceInc;
+        if (faceId < 1) {
+            faceId = 1000;
+            faceInc = 1;
+        }
+        if (faceId <= 0xffff && !searchIdList(faceId, used)) return faceId;
+    }
+    return 0;
+}
+
+// Pass 1: finds each file's entry; a file whose face count differs from its
+// entry counts as new.
+static void findKnownFiles(const nameList* list) {
+    for (int i = 0; i < nFiles; ++i) {
+        int32_t entry = searchNameList(faces[i].name, list);
+        if (entry >= 0 && nameEntry(list, entry).nIds == faces[i].nIds) faces[i].entry = entry;
+    }
+}
+
+// Pass 2: reserves the identifiers the list gives the known files. One of
+// them given twice makes the list untrustworthy: then every file is new and
+// nothing is taken from it. Returns whether the list is kept.
+static bool reserveKnownIds(const nameList* list, idSet* used) {
+    for (int i = 0; i < nFiles; ++i) {
+        if (faces[i].entry < 0) continue;
+        for (int k = 0; k < faces[i].nIds; ++k) {
+            int32_t id = entryId(list, faces[i].entry, k);
+            if (!searchIdList(id, used)) {
+                addIdList(id, used);
+                continue;
+            }
+            memset(used, 0, sizeof *used);
+            for (int j = 0; j < nFiles; ++j) faces[j].entry = -1;
+            return false;
+        }
+    }
+    return true;
+}
+
+// Gives the known files their identifiers back. Returns whether any differed.
+static bool restoreKnownIds(const nameList* list) {
+    bool conflict = false;
+    for (int i = 0; i < nFiles; ++i) {
+        if (faces[i].entry < 0) continue;
+        for (int k = 0; k < faces[i].nIds; ++k) {
+            int32_t id = entryId(list, faces[i].entry, k);
+            if (faces[i].ids[k] == id) continue;
+            faces[i].ids[k] = id;
+            faces[i].bChanged = conflict = true;
+        }
+    }
+    return conflict;
+}
+
+// Pass 3: in listing order, a new file's identifier that is taken or invalid
+// gets the next free one. Returns whether any changed.
+static bool renumberNewFiles(idSet* used) {
+    bool conflict = false;
+    for (int i = 0; i < nFiles; ++i) {
+        if (faces[i].entry >= 0) continue;
+        for (int k = 0; k < faces[i].nIds; ++k) {
+            int32_t& id = faces[i].ids[k];
+            if (searchIdList(id, used) || id == 0 || id == 255 || id >= 1000) {
+                // With every identifier taken the face keeps its own.
+                int fresh = getFaceId(used);
+                if (fresh != 0) {
+                    id = fresh;
+                    faces[i].bChanged = conflict = true;
+                }
+            }
+            addIdList(id, used);
+        }
+    }
+    return conflict;
+}
+
+static void freeFaces() {
+    for (int i = 0; i < nFiles; ++i) free(faces[i].ids);
+    free(faces);
+    faces = nullptr;
+    nFiles = 0;
+}
+
+// Passes 1 to 3 and what they lead to, once the faces are read.
+static void resolveFaces(const char* dir) {
+    nameList list;
+    loadFontNames(dir, &list);
+    idSet* used = static_cast<idSet*>(calloc(1, sizeof(idSet)));
+    if (!used) {
+        error_ok("Out of Memory");
+    } else {
+        findKnownFiles(&list);
+        bool conflict = reserveKnownIds(&list, used) && restoreKnownIds(&list);
+        conflict = renumberNewFiles(used) || conflict;
+        // Files left as they are keep the list that describes them.
+        if (!conflict || warnConflict() == 'Y') {
+            if (conflict) updateChangedFonts(dir);
+            writeFontNames(dir);
+        }
+    }
+    free(used);
+    freeFontNames(&list);
+}
+
+int checkIDConflicts(const char* dir) {
+    faceId = 999;
+    faceInc = -1;
+    nFiles = collectFaces(dir, 3);
+    if (nFiles == 0) return 0;
+    faces = static_cast<faceStr*>(calloc(size_t(nFiles), sizeof(faceStr)));
+    if (!faces) {
+        nFiles = 0;
+        fputs("Out of memory\n", stdout);
+        return -1;
+    }
+    collectFaces(dir, 1);
+    if (nFiles > 0) {
+        resolveFaces(dir);
+        closemsg();
+    }
+    freeFaces();
+    return 0;
+}
+
+// Rewrites the identifiers of one changed file; false after a read error.
+static bool updateFont(const char* dir, const faceStr& f) {
+    fontHeader hdr;
+    FILE* fp = openFont(dir, f.name, &hdr, true);
+    if (!fp) return true;
+    // A file replaced since the scan is left alone.
+    bool same = hdr.nFaces == f.nIds && faceTableIsSound(hdr);
+    bool readable = !same || updateFaceIds(fp, hdr, f.ids) == f.nIds;
+    fclose(fp);
+    if (!readable) error_ok("Error Reading Font File.");
+    return readable;
+}
+
+int updateChangedFonts(const char* dir) {
+    for (int i = 0; i < nFiles; ++i) {
+        if (faces[i].bChanged && !updateFont(dir, faces[i])) return -1;
+    }
+    return 0;
+}
+
+// The setup always repairs quietly; otherwise the user is asked first.
+int warnConflict() {
+    if (bQuiet) return 'Y';
+    char text[400];
+    BufFormat(text, "Some fonts in %s share face identifiers.\nRepair them now?", dstPath);
+    return PfMessageBox(nullptr, text, "Font Repair", MB_YESNO | MB_ICONQUESTION) == IDYES ? 'Y'
+                                                                                           : 'N';
+}
+
+int UntangleFonts(const char* directory, int quiet) {
+    size_t n = strlen(directory);
+    bool fits = BufCopy(dstPath, directory);
+    if (n == 0 || directory[n - 1] != '\\') fits = fits && BufAppend(dstPath, "\\");
+    // A cut path would name another directory: nothing is done there.
+    if (!fits) return 0;
+    bQuiet = quiet;
+    checkIDConflicts(dstPath);
+    static const char* const leftovers[] = {"ATF.CFG", "ATF.LST"};
+    for (const char* name : leftovers) {
+        char path[FONT_PATH_SIZE];
+        if (fontFilePath(path, sizeof path, dstPath, name)) PfRemove(path);
+    }
+    return 0;
+}

@@ -1,0 +1,77 @@
+// Support for the shell integration tests under Wine: a copy of this test
+// program run with shell32.dll disabled, generated USER.EXE files, and links
+// read back through the shell's own ShellLink object.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// --- Cases that run only in a copy of win_tests.
+
+// The mode that the running copy was started for ("" in win_tests itself).
+std::string CopyMode();
+// Registers a case of suite "Copy" to be run in a copy started with mode.
+void RegisterCopyCase(const char* mode, const char* name, void (*body)(), const char* file,
+                      int line);
+
+struct CopyRun {
+    DWORD exitCode;
+    std::string output;  // standard output and error of the copy
+};
+// Runs the Copy cases of mode whose names match filter in a copy of win_tests
+// named copyName (".exe" added). With noShell32 the copy cannot load shell32.dll.
+CopyRun RunInCopy(const char* mode, const char* copyName, bool noShell32, const char* filter);
+// True when output reports exactly `passed` cases passed and none failed.
+bool CopyPassed(const CopyRun& run, int passed);
+
+// --- Files and directories.
+
+std::string ExeDir();  // the directory of this program, without backslash
+std::string SystemDirectory();
+void WriteBytes(const std::string& path, const std::string& bytes);
+bool Exists(const std::string& path);
+// Removes a directory with the files directly in it.
+void RemoveFolder(const std::string& dir);
+
+// --- Version resources.
+
+// A 16-bit version block (the layout GetFileVersionInfoA returns for a 16-bit
+// module) and a 32-bit one, with the given file version words.
+std::string VersionBlock16(uint32_t versionMS, uint32_t versionLS);
+std::string VersionBlock32(uint32_t versionMS, uint32_t versionLS);
+// A 16-bit module whose resource table holds `resource` as its version
+// resource; an empty text gives a module with an icon resource only.
+std::string NeModule(const std::string& resource);
+
+// Puts a file of its own in place of the system directory's USER.EXE (none
+// for a null content) while it lives.
+class UserExeSwap {
+public:
+    explicit UserExeSwap(const std::string* content);
+    ~UserExeSwap();
+    UserExeSwap(const UserExeSwap&) = delete;
+    UserExeSwap& operator=(const UserExeSwap&) = delete;
+
+private:
+    std::string user_, backup_;
+};
+
+// --- Links.
+
+struct LinkInfo {
+    std::string path;  // raw, as stored
+    std::string arguments;
+    std::string workDir;
+    std::string description;
+    std::string iconFile;
+    int iconIndex;
+    uint32_t flags;  // the link flags of the file header
+};
+const uint32_t linkHasArguments = 0x20;
+const uint32_t linkHasIconLocation = 0x40;
+
+// Reads a link file back through IShellLinkA and IPersistFile (ole32.dll
+// loaded at run time); false when it cannot be loaded.
+bool ReadLink(const std::string& file, LinkInfo& info);

@@ -95,6 +95,29 @@ void CloseExtractStatusDlg() {
     hStatusDlg = nullptr;
 }
 
+void ExtractStatusCallback(eStatusKeys key, void* arg) {
+    WPARAM code = 0;
+    LPARAM value = reinterpret_cast<LPARAM>(arg);
+    switch (key) {
+        case skArchiveName:
+            code = euArchiveName;
+            break;
+        case skArchivePercent:
+            code = euArchivePercent;
+            value = StatusPercent(arg);
+            break;
+        case skFileName:
+            code = euFileName;
+            break;
+        case skFilePercent:
+            code = euFilePercent;
+            value = StatusPercent(arg);
+            break;
+    }
+    if (code) SendMessageA(hStatusDlg, WM_EXTRACT_STATUS, code, value);
+    DoPeeks();
+}
+
 INT_PTR CALLBACK ExtractStatusDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:

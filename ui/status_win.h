@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/setup_win.h"
+#include "archive/archive.h"
 
 // The update message of the extraction dialog: a code in wParam, a text or a
 // percentage in lParam.
@@ -26,6 +27,9 @@ const UINT WM_STATUS_PERCENT = WM_USER + 4;  // lParam: done (low word), total (
 // not be created.
 int OpenExtractStatusDlg(HINSTANCE hInstance, HWND hOwner);
 void CloseExtractStatusDlg();
+// The archive reader's status callback: one update sent to hStatusDlg per
+// event, then the queue is drained, which is when a Cancel click counts.
+void ExtractStatusCallback(eStatusKeys key, void* arg);
 
 SETUP_EXPORT INT_PTR CALLBACK ExtractStatusDlgProc(HWND hDlg, UINT message, WPARAM wParam,
                                                    LPARAM lParam);

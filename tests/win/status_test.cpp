@@ -10,7 +10,11 @@
 #include <string>
 
 #include "app/globals.h"
+#include "archive/archive.h"
+#include "archive/arcwriter.h"
+#include "platform/platform.h"
 #include "resources/resource.h"
+#include "tests/unit/testenv.h"
 #include "ui/dialogmath.h"
 #include "ui/status_win.h"
 
@@ -154,6 +158,89 @@ TEST_F(ExtractStatus, CancelSetsTheFlagAndTheWindowStays) {
     EXPECT_TRUE(IsWindowVisible(hStatusDlg));
     Update(euArchivePercent, 50);
     ExpectBar(GetDlgItem(hStatusDlg, IDC_EXTRACT_ARCHIVEBAR), 50);
+}
+
+// One event or update as text: "name(X)", "file(X)", "a40", "f100".
+std::string Event(WPARAM code, LPARAM value) {
+    switch (code) {
+        case euArchiveName:
+            return "name(" + std::string(reinterpret_cast<const char*>(value)) + ")";
+        case euFileName:
+            return "file(" + std::string(reinterpret_cast<const char*>(value)) + ")";
+        case euArchivePercent:
+            return "a" + std::to_string(value);
+        case euFilePercent:
+            return "f" + std::to_string(value);
+        default:
+            return "?" + std::to_string(code);
+    }
+}
+
+// What the archive reader reports and what the dialog receives, in order.
+std::string events, updates;
+WNDPROC dialogProc;
+
+void Append(std::string& line, const std::string& item) {
+    line += (line.empty() ? "" : " ") + item;
+}
+
+LRESULT CALLBACK RecordingProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_EXTRACT_STATUS) Append(updates, Event(wParam, lParam));
+    return CallWindowProcA(dialogProc, hWnd, message, wParam, lParam);
+}
+
+void RecordAndShow(eStatusKeys key, void* arg) {
+    static const WPARAM codes[] = {euArchiveName, euArchivePercent, euFileName, euFilePercent};
+    bool text = key == skArchiveName || key == skFileName;
+    Append(events, Event(codes[key], text ? reinterpret_cast<LPARAM>(arg) : StatusPercent(arg)));
+    ExtractStatusCallback(key, arg);
+}
+
+// A real extraction of two members: every event of the reader reaches the
+// window as one update, in order; the lines end on the archive and the
+// last member, both bars full. A Cancel click waiting in the queue takes
+// effect at the first event and stops nothing.
+TEST_F(ExtractStatus, ArchiveEventsDriveTheWindow) {
+    ScratchDir scratch;
+    std::string archive = scratch / "SAMPLE.ARC", dest = scratch / "DEST";
+    std::string text;
+    for (int i = 0; text.size() < 20000; ++i) text += "line " + std::to_string(i) + "\n";
+    ArcWriter writer;
+    ASSERT_TRUE(writer.Create(archive.c_str()) &&
+                writer.AddData("ONE.TXT", text.data(), text.size(), 0x2A215800) &&
+                writer.AddData("TWO.TXT", "two", 3, 0x2A215800) && writer.Finish())
+        << writer.Error();
+    ASSERT_EQ(PfMkdir(dest.c_str()), 0);
+
+    dialogProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(hStatusDlg, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingProc)));
+    events.clear(), updates.clear();
+    PostMessageA(hStatusDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    Archive reader;
+    reader.SetStatusCallback(RecordAndShow);
+    EXPECT_EQ(reader.Extract(archive.c_str(), dest.c_str(), 0), 1);
+
+    EXPECT_EQ(updates, events);
+    EXPECT_EQ(events.rfind("name(" + archive + ") file(ONE.TXT) f", 0), 0u) << events;
+    EXPECT_NE(events.find(" f100 file(TWO.TXT) "), std::string::npos) << events;
+    EXPECT_EQ(events.substr(events.size() - 9), "f100 a100") << events;
+    EXPECT_EQ(bSDCancelled, 1);
+    EXPECT_TRUE(IsWindowVisible(hStatusDlg));
+    EXPECT_EQ(ReadFile(dest + "\\TWO.TXT"), "two");
+    UpdateWindow(hStatusDlg);
+    EXPECT_EQ(Text(hStatusDlg, IDC_EXTRACT_ARCHIVE), archive);
+    EXPECT_EQ(Text(hStatusDlg, IDC_EXTRACT_FILE), "TWO.TXT");
+    ExpectBar(GetDlgItem(hStatusDlg, IDC_EXTRACT_ARCHIVEBAR), 100);
+    ExpectBar(GetDlgItem(hStatusDlg, IDC_EXTRACT_FILEBAR), 100);
+
+    // Another event value sends nothing but still drains the queue.
+    updates.clear();
+    bSDCancelled = 0;
+    PostMessageA(hStatusDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ExtractStatusCallback(eStatusKeys(7), nullptr);
+    EXPECT_EQ(updates, "");
+    EXPECT_EQ(bSDCancelled, 1);
+    SetWindowLongPtrA(hStatusDlg, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialogProc));
 }
 
 TEST(StatusDialog, LinesIconPercentageAndCancel) {

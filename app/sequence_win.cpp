@@ -8,6 +8,8 @@
 #include "archive/winutil.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
+#include "ui/intro_win.h"
+#include "ui/options_win.h"
 
 namespace {
 
@@ -29,11 +31,10 @@ void ReadDestination() {
     StrUpper(dest_path);
 }
 
-// The Installation Options stage while the dialog is not part of the
-// program: the defaults, every package selected. 1 means go on.
-int AcceptDefaultOptions() {
-    for (int i = 0; i < iNumPackages; ++i) Packages[i].bSelected = 1;
-    return 1;
+// The Installation Options dialog: 1 to go on. A dialog that could not be
+// shown (-1) has approved nothing, so it ends the installation as Cancel does.
+int RunOptionsDialog() {
+    return DialogBoxParamA(hInst, "InstallOptions", hMainWnd, OptionsDlgProc, 0) > 0;
 }
 
 // Copies one file of exe_dir into the destination; skipped when either path
@@ -76,9 +77,10 @@ int doInstallation() {
         RefuseVersion();
         return 0;
     }
+    Intro(hMainWnd);
     ReadPackages();
     ReadDestination();
-    if (!AcceptDefaultOptions()) {
+    if (!RunOptionsDialog()) {
         cleanInstallFail();
         return 0;
     }

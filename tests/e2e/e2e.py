@@ -172,6 +172,20 @@ class Session:
     def robot(self, text):
         self.robot_text = textwrap.dedent(text)
 
+    @staticmethod
+    def past_options(title="Sample Fonts"):
+        """Robot steps of a user who clicks the intro box away and takes the
+        Installation Options as they stand."""
+        return f"""
+            window-with Presents
+            mouse 200
+            gone
+            window {title} Installation Options
+            enabled 109
+            click 109
+            gone
+            """
+
     # --- running
 
     def run(self, timeout=60):
@@ -231,6 +245,17 @@ class Session:
         out = subprocess.run(["convert", str(shot), "-format", f"%[pixel:p{{{x},{y}}}]", "info:"],
                              check=True, capture_output=True, text=True).stdout
         return tuple(int(v) for v in out[out.index("(") + 1:out.index(")")].split(","))
+
+    def colours(self, shot):
+        """How many pixels of each colour (r, g, b) the screenshot holds."""
+        out = subprocess.run(["convert", str(shot), "-format", "%c", "histogram:info:-"],
+                             check=True, capture_output=True, text=True).stdout
+        counts = {}
+        for line in out.splitlines():
+            count, _, rest = line.partition(":")
+            rgb = rest[rest.index("(") + 1:rest.index(")")].split(",")
+            counts[tuple(int(float(v)) for v in rgb[:3])] = int(count)
+        return counts
 
     def expect_backdrop(self, shot, width=1024, height=768):
         """The blue backdrop fills the screen to its edges: no caption or frame shows."""

@@ -10,7 +10,10 @@
 #include "app/setup_win.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
+#include "resources/resource.h"
 #include "tests/unit/testenv.h"
+#include "tests/win/uidriver.h"
+#include "ui/intro_win.h"
 
 namespace {
 
@@ -50,19 +53,24 @@ TEST(MainWindow, CoversTheScreenInBlueWithItsCaptionAbove) {
     DestroyWindow(window);
 }
 
-// A media directory with a script and a readme, and the globals of a
-// program started from it.
+// A media directory with a script and a readme, the globals of a program
+// started from it, and a hidden owner window for the dialogs. Install runs
+// the sequence while the driver closes the intro box and presses OK in the
+// options dialog, unless a test has given the driver other steps.
 class Sequence : public testing::Test {
 protected:
     void SetUp() override {
+        hInst = GetModuleHandleA(nullptr);
         BufFormat(exe_dir, "%s\\", media.Path().c_str());
         BufFormat(szIniFile, "%sinstall.ini", exe_dir);
         BufCopy(szTitle, "Sample Fonts");
         bSDCancelled = 0;
-        hMainWnd = reinterpret_cast<HWND>(0x1234);
+        hMainWnd =
+            CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, hInst, nullptr);
         WriteFile(media / "readme.txt", "read me");
     }
     void TearDown() override {
+        DestroyWindow(hMainWnd);
         hMainWnd = nullptr;
         bSDCancelled = 0;
     }
@@ -72,15 +80,50 @@ protected:
         WriteFile(media / "install.ini", script);
     }
 
+    static HWND Options() { return UiDriver::Dialog("Sample Fonts Installation Options"); }
+
+    // The intro box goes first; the options dialog never shows meanwhile.
+    void CloseIntro() {
+        driver.Then([this] {
+            if (!hIntroDlg) return false;
+            introBeforeOptions = !Options();
+            PostMessageA(hIntroDlg, WM_COMMAND, IDOK, 0);
+            return true;
+        });
+    }
+
+    // OK once the dialog has done its start-up and enabled it.
+    void PressOk() {
+        driver.Then([] {
+            HWND dialog = Options();
+            if (!dialog || !IsWindowEnabled(GetDlgItem(dialog, IDC_OPT_OK))) return false;
+            UiDriver::Click(dialog, IDC_OPT_OK);
+            return true;
+        });
+    }
+
+    int Install() {
+        if (driver.Done()) {
+            CloseIntro();
+            PressOk();
+        }
+        int result = doInstallation();
+        EXPECT_TRUE(driver.Done()) << "the intro box or the options dialog did not show";
+        EXPECT_TRUE(introBeforeOptions);
+        return result;
+    }
+
     ScratchDir media, target;
     MessageBoxRecorder boxes;
+    UiDriver driver;
+    bool introBeforeOptions = false;
     std::string script;
 };
 
 TEST_F(Sequence, CopiesReadmeAndScriptAndDeletesTheScriptCopy) {
     std::string dest = target / "Fonts\\Sample";
     Script("BaseDir=" + dest + "\r\n");
-    EXPECT_EQ(doInstallation(), 1);
+    EXPECT_EQ(Install(), 1);
 
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "Install Completed !");
@@ -100,7 +143,7 @@ TEST_F(Sequence, CopiesReadmeAndScriptAndDeletesTheScriptCopy) {
 TEST_F(Sequence, CancelledExtractionEndsWithItsOwnMessage) {
     Script("BaseDir=" + (target / "DEST") + "\r\n");
     bSDCancelled = 1;
-    EXPECT_EQ(doInstallation(), 1);
+    EXPECT_EQ(Install(), 1);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "Install Cancelled !");
     EXPECT_EQ(boxes.boxes[0].caption, "Sample Fonts");
@@ -112,7 +155,7 @@ TEST_F(Sequence, WindowsDirectoryGetsOnlyTheScriptCopyForAWhile) {
     Script("BaseDir=%W\r\n");
     std::string windows = WindowsDir();
     ASSERT_FALSE(FileExists(windows + "\\readme.txt"));
-    EXPECT_EQ(doInstallation(), 1);
+    EXPECT_EQ(Install(), 1);
     EXPECT_EQ(bDestIsWindows, 1);
     EXPECT_FALSE(FileExists(windows + "\\readme.txt"));
     EXPECT_FALSE(FileExists(windows + "\\install.ini"));
@@ -125,11 +168,52 @@ TEST_F(Sequence, TooLongADestinationCopiesNothing) {
     std::string dest = target.Path() + "\\";
     dest += std::string(140 - dest.size(), 'D');
     Script("BaseDir=" + dest + "\r\n");
-    EXPECT_EQ(doInstallation(), 1);
+    EXPECT_EQ(Install(), 1);
     EXPECT_STREQ(szIniFile, "");
     EXPECT_TRUE(PfIsDirectory(dest.c_str()));
     EXPECT_FALSE(FileExists(dest + "\\readme.txt"));
     EXPECT_FALSE(FileExists(dest + "\\install.ini"));
+    EXPECT_EQ(ReadFile(media / "install.ini"), script);
+}
+
+// The directory typed in the options dialog, in small letters, is where the
+// readme and the script copy go, in capital letters.
+TEST_F(Sequence, OptionsDialogChoosesTheDestination) {
+    Script("BaseDir=" + (target / "DEFAULT") + "\r\n");
+    std::string typed = target / "chosen";
+    CloseIntro();
+    driver.Then([&] {
+        HWND dialog = Options();
+        if (!dialog || !IsWindowEnabled(GetDlgItem(dialog, IDC_OPT_OK))) return false;
+        SetDlgItemTextA(dialog, IDC_OPT_DIR, typed.c_str());
+        UiDriver::Click(dialog, IDC_OPT_OK);
+        return true;
+    });
+    EXPECT_EQ(Install(), 1);
+    std::string upper = typed;
+    StrUpper(&upper[0]);
+    EXPECT_EQ(dest_path, upper);
+    EXPECT_EQ(ReadFile(typed + "\\readme.txt"), "read me");
+    EXPECT_FALSE(PfIsDirectory((target / "DEFAULT").c_str()));
+}
+
+// Cancel confirmed in the options dialog: the sequence ends at once, with
+// only the question asked and nothing created.
+TEST_F(Sequence, OptionsCancelledEndsTheInstallation) {
+    std::string dest = target / "DEST";
+    Script("BaseDir=" + dest + "\r\n");
+    boxes.Answer(IDYES);
+    CloseIntro();
+    driver.Then([] {
+        HWND dialog = Options();
+        if (!dialog || !IsWindowEnabled(GetDlgItem(dialog, IDC_OPT_OK))) return false;
+        UiDriver::Click(dialog, IDCANCEL);
+        return true;
+    });
+    EXPECT_EQ(Install(), 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Cancel Confirmation");
+    EXPECT_FALSE(PfIsDirectory(dest.c_str()));
     EXPECT_EQ(ReadFile(media / "install.ini"), script);
 }
 

@@ -18,8 +18,17 @@ def run(s):
         DirDesc=Sample Fonts
         """)
     s.media("readme.txt", README)
-    s.robot("""
+    s.robot(f"""
         window-class FFIWClass Sample Fonts Installation
+        window-with Presents
+        shot intro
+        mouse 200
+        gone
+        window Sample Fonts Installation Options
+        enabled 109
+        shot options
+        click 109
+        gone
         window Sample Fonts
         text message Install Completed !
         shot final-message

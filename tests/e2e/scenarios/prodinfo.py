@@ -18,6 +18,7 @@ def run(s):
         ProdInfo=Product information,INFO.EXE --touch %%I\INFO.TXT
         """ % s.dest)
     s.robot(f"""
+        {s.past_options()}
         window Sample Fonts
         text message Install Completed !
         sleep 1000
@@ -38,7 +39,8 @@ def run(s):
         [Icons]
         Information=Product information,INFO.EXE --touch %%I\INFO.TXT
         """ % s.dest)
-    s.robot("""
+    s.robot(f"""
+        {s.past_options()}
         window Sample Fonts
         click ok
         gone

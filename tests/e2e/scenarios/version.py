@@ -29,7 +29,8 @@ def run(s):
     s.expect_backdrop(s.shot("refusal"))
 
     s.app_setting("", "Version", "win31")
-    s.robot("""
+    s.robot(f"""
+        {s.past_options()}
         window Sample Fonts
         absent Unsupported Windows Version
         text message Install Completed !

@@ -9,7 +9,8 @@ def run(s):
         BaseDir=%W
         """)
     s.media("readme.txt", "Read me first.\n")
-    s.robot(r"""
+    s.robot(rf"""
+        {s.past_options()}
         window Sample Fonts
         text message Install Completed !
         file C:\WINDOWS\install.ini

@@ -53,6 +53,7 @@ def run(s):
                         b"[Sample Fonts Viewer]\r\nKeep=1\r\n")
     s.robot(f"""
         window-class FFIWClass Sample Fonts Installation
+        {s.past_options()}
         window Sample Fonts
         text message Do you want to \\nread the notes ?
         shot first-question

@@ -1,5 +1,6 @@
 // The installation sequence: its stages in order, the final message and the
 // product-information command.
+#include "app/disks_win.h"
 #include "app/globals.h"
 #include "app/paths.h"
 #include "app/postinstall.h"
@@ -87,6 +88,10 @@ int doInstallation() {
     }
     StrUpper(dest_path);
     CopyReadmeAndScript();
+    if (!loadDisks()) {
+        cleanInstallFail();
+        return 0;
+    }
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     if (bSDCancelled) {
         PfMessageBox(hMainWnd, "Install Cancelled !", szTitle, MB_OK | MB_ICONEXCLAMATION);

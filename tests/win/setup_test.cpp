@@ -8,12 +8,14 @@
 
 #include "app/globals.h"
 #include "app/setup_win.h"
+#include "archive/arcwriter.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
 #include "resources/resource.h"
 #include "tests/unit/testenv.h"
 #include "tests/win/uidriver.h"
 #include "ui/intro_win.h"
+#include "ui/status_win.h"
 
 namespace {
 
@@ -113,7 +115,16 @@ protected:
         return result;
     }
 
-    ScratchDir media, target;
+    // One package whose only archive, F1.ARC, is not beside the program.
+    static constexpr const char* kDiskScript =
+        "[Packages]\r\nFonts=Sample fonts,FONTS,1,10,FF1,0\r\n[Disk1]\r\nFonts1=F1.ARC\r\n";
+    static void MakeArchive(const std::string& path) {
+        ArcWriter writer;
+        ASSERT_TRUE(writer.Create(path.c_str()) && writer.AddData("ONE.TXT", "1", 1, 0x2A215800) &&
+                    writer.Finish());
+    }
+
+    ScratchDir media, target, other;
     MessageBoxRecorder boxes;
     UiDriver driver;
     bool introBeforeOptions = false;
@@ -122,7 +133,7 @@ protected:
 
 TEST_F(Sequence, CopiesReadmeAndScriptAndDeletesTheScriptCopy) {
     std::string dest = target / "Fonts\\Sample";
-    Script("BaseDir=" + dest + "\r\n");
+    Script("BaseDir=" + dest + "\r\ndisks=0\r\n");
     EXPECT_EQ(Install(), 1);
 
     ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -140,19 +151,54 @@ TEST_F(Sequence, CopiesReadmeAndScriptAndDeletesTheScriptCopy) {
     EXPECT_EQ(bDestIsWindows, 0);
 }
 
+// Cancel in the status window while the disk prompt waits: the package
+// finishes, then "Install Cancelled !" and the script copy is deleted.
 TEST_F(Sequence, CancelledExtractionEndsWithItsOwnMessage) {
-    Script("BaseDir=" + (target / "DEST") + "\r\n");
-    bSDCancelled = 1;
+    std::string dest = target / "DEST";
+    Script("BaseDir=" + dest + "\r\ndisks=1\r\n", kDiskScript);
+    MakeArchive(other / "F1.ARC");
+    CloseIntro();
+    PressOk();
+    driver.Then([this] {
+        HWND prompt = UiDriver::Dialog("Disk Needed");
+        if (!prompt) return false;
+        UiDriver::Click(hStatusDlg, IDCANCEL);
+        SetDlgItemTextA(prompt, IDC_DISK_DIR, other.Path().c_str());
+        UiDriver::Click(prompt, IDOK);
+        return true;
+    });
     EXPECT_EQ(Install(), 1);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "Install Cancelled !");
     EXPECT_EQ(boxes.boxes[0].caption, "Sample Fonts");
     EXPECT_EQ(boxes.boxes[0].type, unsigned(MB_OK | MB_ICONEXCLAMATION));
-    EXPECT_FALSE(FileExists(target / "DEST\\install.ini"));
+    EXPECT_EQ(ReadFile(dest + "\\FONTS\\ONE.TXT"), "1");
+    EXPECT_FALSE(FileExists(dest + "\\install.ini"));
+}
+
+// The disk prompt cancelled and confirmed: the sequence ends at once and
+// leaves the readme and the script copy.
+TEST_F(Sequence, CancelledDiskPromptEndsTheInstallation) {
+    std::string dest = target / "DEST";
+    Script("BaseDir=" + dest + "\r\ndisks=1\r\n", kDiskScript);
+    boxes.Answer(IDYES);
+    CloseIntro();
+    PressOk();
+    driver.Then([] {
+        HWND prompt = UiDriver::Dialog("Disk Needed");
+        if (!prompt) return false;
+        UiDriver::Click(prompt, IDCANCEL);
+        return true;
+    });
+    EXPECT_EQ(Install(), 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Cancel Confirmation");
+    EXPECT_EQ(ReadFile(dest + "\\readme.txt"), "read me");
+    EXPECT_TRUE(FileExists(dest + "\\install.ini"));
 }
 
 TEST_F(Sequence, WindowsDirectoryGetsOnlyTheScriptCopyForAWhile) {
-    Script("BaseDir=%W\r\n");
+    Script("BaseDir=%W\r\ndisks=0\r\n");
     std::string windows = WindowsDir();
     ASSERT_FALSE(FileExists(windows + "\\readme.txt"));
     EXPECT_EQ(Install(), 1);
@@ -163,12 +209,15 @@ TEST_F(Sequence, WindowsDirectoryGetsOnlyTheScriptCopyForAWhile) {
 }
 
 // A destination whose script copy would not fit in 143 characters: nothing
-// is copied, no script is in use, and the original script is left alone.
+// is copied, no script is in use, and the original script is left alone;
+// the extraction then finds no script and ends the installation.
 TEST_F(Sequence, TooLongADestinationCopiesNothing) {
     std::string dest = target.Path() + "\\";
     dest += std::string(140 - dest.size(), 'D');
-    Script("BaseDir=" + dest + "\r\n");
-    EXPECT_EQ(Install(), 1);
+    Script("BaseDir=" + dest + "\r\ndisks=0\r\n");
+    EXPECT_EQ(Install(), 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Couldn't read install.ini");
     EXPECT_STREQ(szIniFile, "");
     EXPECT_TRUE(PfIsDirectory(dest.c_str()));
     EXPECT_FALSE(FileExists(dest + "\\readme.txt"));
@@ -179,7 +228,7 @@ TEST_F(Sequence, TooLongADestinationCopiesNothing) {
 // The directory typed in the options dialog, in small letters, is where the
 // readme and the script copy go, in capital letters.
 TEST_F(Sequence, OptionsDialogChoosesTheDestination) {
-    Script("BaseDir=" + (target / "DEFAULT") + "\r\n");
+    Script("BaseDir=" + (target / "DEFAULT") + "\r\ndisks=0\r\n");
     std::string typed = target / "chosen";
     CloseIntro();
     driver.Then([&] {
@@ -201,7 +250,7 @@ TEST_F(Sequence, OptionsDialogChoosesTheDestination) {
 // only the question asked and nothing created.
 TEST_F(Sequence, OptionsCancelledEndsTheInstallation) {
     std::string dest = target / "DEST";
-    Script("BaseDir=" + dest + "\r\n");
+    Script("BaseDir=" + dest + "\r\ndisks=0\r\n");
     boxes.Answer(IDYES);
     CloseIntro();
     driver.Then([] {

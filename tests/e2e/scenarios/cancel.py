@@ -8,6 +8,7 @@ def run(s):
         [Install]
         name=Sample Fonts
         BaseDir={s.dest}
+        disks=0
         [Packages]
         Core=Program files,PROGRAM,3,100,FF1,0
         Fonts=Sample fonts,FONTS,12,2000,FF1,1

@@ -15,6 +15,7 @@ def run(s):
         [Install]
         name=Sample Fonts
         BaseDir={s.dest}
+        disks=0
         """)
     s.media("readme.txt", README)
     os.utime(s.host(s.media_dir + "\\readme.txt"), (README_TIME, README_TIME))

@@ -11,6 +11,7 @@ def run(s):
         [Install]
         name=Sample Fonts
         BaseDir={s.dest}
+        disks=0
         """)
     # Wine's own library is refused, so the program's copy is needed.
     s.app_setting("DllOverrides", "ctl3d32", "native")

@@ -15,6 +15,7 @@ def run(s):
         name=Sample Fonts
         disclaimer=A demonstration of the font setup program.
         BaseDir={s.dest}
+        disks=0
         DirDesc=Sample Fonts
         """)
     s.media("readme.txt", README)

@@ -13,6 +13,7 @@ def run(s):
         name={TITLE}
         disclaimer=For evaluation only - not for resale
         BaseDir={s.dest}
+        disks=0
         """)
     s.robot(f"""
         window-with Presents

@@ -7,6 +7,7 @@ SCRIPT = """
     [Install]
     name=Sample Fonts
     BaseDir={dest}
+    disks=0
     DirDesc=Sample Fonts
     [Packages]
     Core=Program files,PROGRAM,3,100,FF1,0

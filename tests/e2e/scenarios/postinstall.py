@@ -29,6 +29,7 @@ def run(s):
         [Install]
         name=Sample Fonts
         BaseDir=%s
+        disks=0
         [WinIniData]
         ClearOld=1
         FontDir=%%I\FONTS

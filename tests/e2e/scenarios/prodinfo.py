@@ -14,6 +14,7 @@ def run(s):
         [Install]
         name=Sample Fonts
         BaseDir=%s
+        disks=0
         [Icons]
         ProdInfo=Product information,INFO.EXE --touch %%I\INFO.TXT
         """ % s.dest)
@@ -36,6 +37,7 @@ def run(s):
         [Install]
         name=Sample Fonts
         BaseDir=%s
+        disks=0
         [Icons]
         Information=Product information,INFO.EXE --touch %%I\INFO.TXT
         """ % s.dest)

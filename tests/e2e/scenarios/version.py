@@ -9,6 +9,7 @@ def run(s):
         [Install]
         name=Sample Fonts
         BaseDir={s.dest}
+        disks=0
         """)
     s.media("readme.txt", "Read me first.\n")
 

@@ -7,6 +7,7 @@ def run(s):
         [Install]
         name=Sample Fonts
         BaseDir=%W
+        disks=0
         """)
     s.media("readme.txt", "Read me first.\n")
     s.robot(rf"""

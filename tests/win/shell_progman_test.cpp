@@ -300,7 +300,11 @@ TEST(WineProgman, MakesTheGroupFolderAndItsLinks) {
     const std::string folder = std::string(startMenu) + "\\Programs\\" + kWineGroup;
     RemoveFolder(folder);
 
+    const std::vector<DWORD> explorers = ExplorerProcesses();
     CopyRun run = RunInCopy("wineprogman", "win_tests_progman", true, "*");
+    // The group's folder windows would outlive the tests.
+    std::cout << "folder windows opened by Wine's Program Manager: " << EndExplorersSince(explorers)
+              << "\n";
     ASSERT_TRUE(CopyPassed(run, 1)) << run.output;
     ASSERT_TRUE(Exists(folder));
     struct Item {

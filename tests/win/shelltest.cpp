@@ -5,6 +5,9 @@
 #include <ddeml.h>
 #include <gtest/gtest.h>
 #include <shobjidl.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <vector>
@@ -424,4 +427,31 @@ DWORD PartnerPid() {
     DWORD pid = 0;
     GetWindowThreadProcessId(info.hwndPartner, &pid);
     return pid;
+}
+
+std::vector<DWORD> ExplorerProcesses() {
+    std::vector<DWORD> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (lstrcmpiA(entry.szExeFile, "explorer.exe") == 0) found.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return found;
+}
+
+int EndExplorersSince(const std::vector<DWORD>& before) {
+    DWORD desktop = 0;
+    GetWindowThreadProcessId(GetDesktopWindow(), &desktop);
+    int ended = 0;
+    for (DWORD pid : ExplorerProcesses()) {
+        if (pid == desktop || std::find(before.begin(), before.end(), pid) != before.end()) continue;
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+            if (TerminateProcess(process, 0)) ++ended;
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+    return ended;
 }

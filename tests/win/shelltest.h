@@ -124,3 +124,10 @@ private:
 
 // The process of the Program Manager conversation's partner, or 0.
 DWORD PartnerPid();
+
+// The running explorer.exe processes: the desktop's, and one per folder
+// window that Wine's Program Manager opened for CreateGroup or ShowGroup.
+std::vector<DWORD> ExplorerProcesses();
+// Ends the explorer.exe processes that are not in before, but the desktop's;
+// returns how many.
+int EndExplorersSince(const std::vector<DWORD>& before);

@@ -49,20 +49,6 @@ std::vector<int> FaceIds(const std::string& path) {
     return ids;
 }
 
-std::string Text(HWND dialog, int id) {
-    char text[300] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
-bool Centred(HWND window) {
-    RECT r;
-    GetWindowRect(window, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    return r.left == int(std::trunc((GetSystemMetrics(SM_CXSCREEN) - w) / 2.0)) &&
-           r.top == int(std::trunc((GetSystemMetrics(SM_CYSCREEN) - h) / 2.0));
-}
-
 HWND Prompt() {
     return UiDriver::Dialog("Disk Needed");
 }

@@ -44,12 +44,6 @@ protected:
     UiDriver driver;
 };
 
-std::string Text(HWND dialog, int id) {
-    char text[256] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
 LOGFONTA FontOf(HWND control) {
     LOGFONTA font = {};
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font,

@@ -84,12 +84,6 @@ private:
     bool mapped_ = false;
 };
 
-std::string Text(HWND dialog, int id) {
-    char text[300] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
 bool Shown(HWND dialog, int id) {
     return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE;
 }

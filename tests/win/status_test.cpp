@@ -15,26 +15,13 @@
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "tests/unit/testenv.h"
+#include "tests/win/uidriver.h"
 #include "ui/dialogmath.h"
 #include "ui/status_win.h"
 
 namespace {
 
 const COLORREF kBlack = RGB(0, 0, 0), kBlue = RGB(0, 0, 255), kYellow = RGB(255, 255, 0);
-
-std::string Text(HWND dialog, int id) {
-    char text[300] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
-void ExpectCentred(HWND window) {
-    RECT r;
-    GetWindowRect(window, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    EXPECT_EQ(r.left, int(std::trunc((GetSystemMetrics(SM_CXSCREEN) - w) / 2.0)));
-    EXPECT_EQ(r.top, int(std::trunc((GetSystemMetrics(SM_CYSCREEN) - h) / 2.0)));
-}
 
 // Saves the screen under a window as a 24-bit BMP file.
 void SaveWindowPicture(HWND window, const std::string& name) {
@@ -94,7 +81,7 @@ TEST_F(ExtractStatus, OpensCentredWithoutCaptionAndCloses) {
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_EQ(bSDCancelled, 0);
     EXPECT_EQ(GetWindowLongA(dialog, GWL_STYLE) & WS_CAPTION, WS_DLGFRAME);
-    ExpectCentred(dialog);
+    EXPECT_TRUE(Centred(dialog));
     CloseExtractStatusDlg();
     EXPECT_EQ(hStatusDlg, nullptr);
     EXPECT_FALSE(IsWindow(dialog));
@@ -248,7 +235,7 @@ TEST(StatusDialog, LinesIconPercentageAndCancel) {
     bSDCancelled = 1;
     HWND dialog = CreateDialogParamA(hInst, "StatusDlg", nullptr, StatusDlgProc, 0);
     ASSERT_TRUE(dialog);
-    ExpectCentred(dialog);
+    EXPECT_TRUE(Centred(dialog));
     EXPECT_EQ(bSDCancelled, 0);
 
     SendMessageA(dialog, WM_STATUS_LINE1, 0, LPARAM("Installing Desktop Icons"));
@@ -320,7 +307,7 @@ TEST(CenterDlg, CentresKeepingTheSize) {
         GetWindowRect(window, &r);
         EXPECT_EQ(r.right - r.left, width);
         EXPECT_EQ(r.bottom - r.top, 201);
-        ExpectCentred(window);
+        EXPECT_TRUE(Centred(window));
         DestroyWindow(window);
     }
 }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cmath>
 #include <deque>
 #include <functional>
 #include <string>
@@ -57,3 +58,19 @@ private:
     bool busy_ = false;
     std::deque<Step> steps_;
 };
+
+// A control's text.
+inline std::string Text(HWND dialog, int id) {
+    char text[300] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+// Whether a window sits where centring on the screen puts it.
+inline bool Centred(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    return r.left == int(std::trunc((GetSystemMetrics(SM_CXSCREEN) - w) / 2.0)) &&
+           r.top == int(std::trunc((GetSystemMetrics(SM_CYSCREEN) - h) / 2.0));
+}

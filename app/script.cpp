@@ -98,16 +98,40 @@ static void TooManyPackages() {
     PfMessageBox(nullptr, "Too many packages", "Install", MB_OK | MB_ICONSTOP);
 }
 
+// Field 5: the type code; the system-directory types install into the
+// Windows system directory.
+static void ReadType(Package& row, const char* keyword) {
+    static const struct { const char* keyword; int type; } types[] = {
+        {"FF1", ptFF1}, {"TTF", ptTTF}, {"FF12TTF", ptFF12TTF}, {"DLL", ptDLL}};
+    for (const auto& t : types) {
+        if (!StrEqualNoCase(keyword, t.keyword)) continue;
+        row.iType = t.type;
+        row.bSystemDir = t.type != ptFF1;
+        break;
+    }
+    if (row.bSystemDir &&
+        PfGetSystemDir(row.szDirectory, sizeof row.szDirectory) >= sizeof row.szDirectory)
+        row.szDirectory[0] = '\0';
+}
+
 // Fills one row from its key and value; false when the row is refused.
 static bool ReadPackage(Package& row, const char* name) {
     memset(&row, 0, sizeof row);
     // A longer name is cut: disk keys still begin with the cut name.
     BufCopy(row.szName, name);
 
-    char value[150];
+    // One byte more than the reader's 150 tells a value that was cut.
+    char value[151];
     PfGetProfileString("Packages", name, "", value, sizeof value, szIniFile);
-    char* fields[6];
-    int n = SplitCommaList(value, fields, 6);
+    const bool valueCut = strlen(value) > 149;
+    value[149] = '\0';
+    char* fields[7];
+    int n = SplitCommaList(value, fields, 7);
+    // A value cut inside its six fields would install with a wrong
+    // directory, size, type or flag: refuse the row. A cut after them
+    // loses nothing that is read.
+    if (valueCut && n < 7) return false;
+    if (n > 6) n = 6;
 
     if (n > 0) BufCopy(row.szDescription, fields[0]);  // display only: cut
     bool dirCut = false;
@@ -117,19 +141,7 @@ static bool ReadPackage(Package& row, const char* name) {
     }
     if (n > 2) row.lFiles = ScriptNumber(fields[2]);
     if (n > 3) row.lSize = int32_t(uint32_t(ScriptNumber(fields[3])) * 1024u);
-    if (n > 4) {
-        static const struct { const char* keyword; int type; } types[] = {
-            {"FF1", ptFF1}, {"TTF", ptTTF}, {"FF12TTF", ptFF12TTF}, {"DLL", ptDLL}};
-        for (const auto& t : types) {
-            if (!StrEqualNoCase(fields[4], t.keyword)) continue;
-            row.iType = t.type;
-            row.bSystemDir = t.type != ptFF1;
-            break;
-        }
-        if (row.bSystemDir && PfGetSystemDir(row.szDirectory, sizeof row.szDirectory) >=
-                                  sizeof row.szDirectory)
-            row.szDirectory[0] = '\0';
-    }
+    if (n > 4) ReadType(row, fields[4]);
     if (n > 5) row.bOptional = ScriptNumber(fields[5]) != 0;
     // A directory cut short would install into the wrong place: refuse the row.
     return !(dirCut && !row.bSystemDir);

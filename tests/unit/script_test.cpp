@@ -209,4 +209,26 @@ TEST_F(PackagesTest, OverlongFieldsAreCutOrRefused) {
     EXPECT_STREQ(Packages[3].szName, "");
 }
 
+// The reader takes 149 characters of a value. A value cut inside its six
+// fields would lose its flag or type (a TTF package would land in the
+// destination): the row is refused. A cut after the sixth field loses
+// nothing that is read.
+TEST_F(PackagesTest, AValueCutInsideItsFieldsIsRefused) {
+    const std::string six = ",FONTS,1,1,TTF,1";  // 16 characters after the description
+    Script("AtLimit=" + std::string(133, 'a') + six + "\r\n" +
+           "OneOver=" + std::string(134, 'o') + six + "\r\n" +
+           "Seventh=" + std::string(100, 's') + six + "," + std::string(50, 'c') + "\r\n");
+    ASSERT_EQ(ReadPackages(), 1);
+    ASSERT_EQ(iNumPackages, 2);
+    EXPECT_TRUE(boxes.boxes.empty());
+    const char* names[] = {"AtLimit", "Seventh"};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(names[i]);
+        EXPECT_STREQ(Packages[i].szName, names[i]);
+        EXPECT_EQ(Packages[i].iType, ptTTF);
+        EXPECT_EQ(std::string(Packages[i].szDirectory), SystemDir());
+        EXPECT_EQ(Packages[i].bOptional, 1);
+    }
+}
+
 }  // namespace

@@ -40,6 +40,8 @@ WINE_OWN = [
     "C:\\users", "C:\\ProgramData", "C:\\windows\\system32", "C:\\windows\\winsxs",
     "C:\\windows\\temp", "C:\\windows\\logs", "C:\\windows\\inf", "C:\\windows\\Installer",
 ]
+# ...but inside them what the program makes: its program groups.
+WATCHED = ["C:\\users\\*\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"]
 # Exit code of a scenario that cannot run on this machine (CTest: skipped).
 SKIPPED = 77
 
@@ -179,25 +181,31 @@ class Session:
 
     def snapshot(self):
         """Every directory and file of drive C: and of the drives the
-        scenario mapped, but Wine's own folders (WINE_OWN): {Windows path:
-        ("dir",) or (size, SHA-1 of the bytes, last-write time in ns,
-        read-only)}."""
+        scenario mapped, but Wine's own folders (WINE_OWN) outside the
+        program's targets in them (WATCHED): {Windows path: ("dir",) or
+        (size, SHA-1 of the bytes, last-write time in ns, read-only)}."""
         taken = {}
         for letter, root in self.drives.items():
             skip = {str(self.host(p)) for p in WINE_OWN if p[0] == letter}
-            for folder, dirs, files in os.walk(root):
-                dirs[:] = [d for d in dirs if os.path.join(folder, d) not in skip]
-                rel = os.path.relpath(folder, root)
-                name = letter + ":" + ("" if rel == "." else "\\" + rel.replace("/", "\\"))
-                for d in dirs:
-                    taken[f"{name}\\{d}"] = ("dir",)
-                for f in files:
-                    path = os.path.join(folder, f)
-                    st = os.lstat(path)
-                    taken[f"{name}\\{f}"] = (st.st_size, self.hashes.of(path, st), st.st_mtime_ns,
-                                              not st.st_mode & 0o222)
+            self._walk(letter, root, root, skip, taken)
+            for pattern in (w for w in WATCHED if w[0] == letter):
+                for start in root.glob(pattern[3:].replace("\\", "/")):
+                    self._walk(letter, root, start, set(), taken)
         self.hashes.save()
         return taken
+
+    def _walk(self, letter, root, start, skip, taken):
+        for folder, dirs, files in os.walk(start):
+            dirs[:] = [d for d in dirs if os.path.join(folder, d) not in skip]
+            rel = os.path.relpath(folder, root)
+            name = letter + ":" + ("" if rel == "." else "\\" + rel.replace("/", "\\"))
+            for d in dirs:
+                taken[f"{name}\\{d}"] = ("dir",)
+            for f in files:
+                path = os.path.join(folder, f)
+                st = os.lstat(path)
+                taken[f"{name}\\{f}"] = (st.st_size, self.hashes.of(path, st), st.st_mtime_ns,
+                                          not st.st_mode & 0o222)
 
     def expect_changes(self, allowed, before=None, after=None):
         """Fails unless every path that differs between two snapshots (by

@@ -24,6 +24,14 @@ int SplitCommaList(char* text, char* fields[], int maxFields) {
     return n;
 }
 
+bool CutKeepsFields(char* value, size_t limit, int fields) {
+    if (strlen(value) <= limit) return true;
+    value[limit] = '\0';
+    std::string copy(value);
+    std::vector<char*> found(size_t(fields) + 1);
+    return SplitCommaList(&copy[0], found.data(), fields + 1) > fields;
+}
+
 int32_t ScriptNumber(const char* text) {
     const char* p = text;
     while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
@@ -120,18 +128,14 @@ static bool ReadPackage(Package& row, const char* name) {
     // A longer name is cut: disk keys still begin with the cut name.
     BufCopy(row.szName, name);
 
-    // One byte more than the reader's 150 tells a value that was cut.
+    // One byte more than the reader's 150 tells a value that was cut. Cut
+    // inside its six fields, it would install with a wrong directory, size,
+    // type or flag: the row is refused.
     char value[151];
     PfGetProfileString("Packages", name, "", value, sizeof value, szIniFile);
-    const bool valueCut = strlen(value) > 149;
-    value[149] = '\0';
-    char* fields[7];
-    int n = SplitCommaList(value, fields, 7);
-    // A value cut inside its six fields would install with a wrong
-    // directory, size, type or flag: refuse the row. A cut after them
-    // loses nothing that is read.
-    if (valueCut && n < 7) return false;
-    if (n > 6) n = 6;
+    if (!CutKeepsFields(value, 149, 6)) return false;
+    char* fields[6];
+    int n = SplitCommaList(value, fields, 6);
 
     if (n > 0) BufCopy(row.szDescription, fields[0]);  // display only: cut
     bool dirCut = false;

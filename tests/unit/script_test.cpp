@@ -40,6 +40,31 @@ TEST(CommaList, SplitsLikeTheScriptReader) {
     }
 }
 
+// A value read with one character to spare is cut where the reader cuts it
+// (here at 8); the cut is harmless only after the fields that are read.
+TEST(CommaList, ACutValueKeepsItsFieldsOnlyWhenCutAfterThem) {
+    struct Case {
+        const char* text;
+        int fields;
+        bool kept;
+        const char* after;
+    } cases[] = {
+        {"a,b", 2, true, "a,b"},
+        {"abcdefgh", 1, true, "abcdefgh"},       // fits exactly
+        {"abcdefghi", 1, false, "abcdefgh"},     // the only field cut
+        {"ab,cdefgh", 2, false, "ab,cdefg"},     // the second field cut
+        {"ab,cd,efg", 2, true, "ab,cd,ef"},      // a third field cut
+        {"ab,cd,,,e", 2, false, "ab,cd,,,"},     // the third field lost whole
+        {"a,b,c,d,eeee", 3, true, "a,b,c,d,"},
+    };
+    for (const Case& c : cases) {
+        char value[10];
+        BufCopy(value, c.text);
+        EXPECT_EQ(CutKeepsFields(value, 8, c.fields), c.kept) << c.text;
+        EXPECT_STREQ(value, c.after) << c.text;
+    }
+}
+
 TEST(ScriptNumber, ReadsLeadingDecimalDigits) {
     struct Case {
         const char* text;

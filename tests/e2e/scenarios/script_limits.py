@@ -3,20 +3,23 @@ runs (each into its own destination):
 
 1. At the limits: 20 packages whose key list is 297 bytes, names of 14
    characters, a directory of 69, a package value of 149; disk sections of
-   497 and 498 bytes with archive names of 14; WIN.INI data, run items and files to
-   delete, each a key list of 297 bytes, with values of 149 (199 for
-   AddToSection) and a run item's question of 199. Everything installs, is
-   written, runs and is deleted.
-2. Key lists of 298 bytes: "Too many packages", "Too much win.ini data.",
-   "Too much run item data.", "Too much delete files data."; nothing is
-   installed, written, run or deleted.
+   497 and 498 bytes with archive names of 14; WIN.INI data, run items and
+   files to delete, each a key list of 297 bytes, with values of 149 (199
+   for AddToSection) and a run item's question of 199; icons in a key list
+   of 497 bytes, a value of 299. Everything installs, is written, runs, is
+   deleted and made.
+2. Key lists of 298 bytes (498 for icons): "Too many packages", "Too many
+   icons", "Too much win.ini data.", "Too much run item data.", "Too much
+   delete files data."; nothing is installed, made, written, run or deleted.
 3. 21 packages in a key list that fits: "Too many packages", nothing
    installed.
 4. One past each value's limit, the key lists fitting: a package name of 15
    is cut and installs; a directory of 70 and a value cut inside its fields
    leave their package out of the options; an archive name of 15 gives the
    extraction error; a disk section of 499 bytes loses its last key; a
-   question of 200 skips its item; values of 150 (200) are not acted on cut.
+   question of 200 skips its item; values of 150 (200) are not acted on cut;
+   an icon value of 300 cut inside its icon file gives "Unable to add
+   icon." and no link.
 
 Every run ends with "Install Completed !" and exit code 0, and changes
 nothing on the drive but what it was meant to write."""
@@ -24,7 +27,10 @@ import os
 import shutil
 import time
 
+from lnkfile import programs_folder
+
 WIN_INI = "C:\\windows\\win.ini"
+GROUP = "E2E Limits"
 STAMP = time.mktime((2003, 4, 5, 6, 7, 8, 0, 0, -1))
 
 
@@ -134,12 +140,18 @@ def at_the_limits(s, lim):
     for t in targets:
         s.host(f"{dest}\\{t}").write_bytes(b"old\r\n")
     assert len(f"%I\\{targets[1]}") == 149 and len(run_values[1]) == 149
+    # Icons: "GroupName" and eight titles, a key list of 497 bytes; a value
+    # of 299 characters, its third field unread.
+    icon_keys = fill([f"Icon {c}" for c in "ABCDEFGH"], 497 - 10)
+    icon_values = ["%W\\notepad.exe"] * 8
+    icon_values[0] = "%W\\notepad.exe,%W\\notepad.exe,".ljust(299, "u")
     lim.script(dest, section("Packages", zip(names, values)),
                section("Disk1", zip(disk_keys, archives)),
                section("Disk2", zip(second_keys, second)),
                section("WinIniData", zip(win_keys, win_values)),
                section("RunItems", zip(run_keys, run_values)),
                section("DeleteFiles", ((k, f"%I\\{t}") for k, t in zip(delete_keys, targets))),
+               section("Icons", [("GroupName", GROUP)] + list(zip(icon_keys, icon_values))),
                disks=2)
     lim.run(f"""
         window Sample Fonts Installation Options
@@ -156,7 +168,11 @@ def at_the_limits(s, lim):
     installed = [f"{dest}\\{d}\\PACKAGE.TXT" for d in dirs]
     installed += [f"{dest}\\{dirs[0]}\\{a[:-4]}.TXT" for a in second]
     written = [f"{dest}\\{n}" for n in ("readme.txt", "ASKED.TXT", run_values[1][21:])]
-    s.expect_changes(installed + written + [f"{dest}\\{t}" for t in targets] + [WIN_INI])
+    group = programs_folder(s) + "\\" + GROUP
+    s.expect_changes(installed + written + [f"{dest}\\{t}" for t in targets] + [WIN_INI]
+                     + [group + "\\*.lnk"])
+    links = sorted(p.stem for p in s.host(group).glob("*.lnk"))
+    s.expect(links == sorted(icon_keys), f"the group holds {links}")
     for path in installed + written:
         s.expect(s.exists(path), f"{path} is missing")
     for t in targets:
@@ -179,7 +195,9 @@ def key_lists_over(s, lim):
                section("WinIniData", ((k, "1") for k in fill(["Plain1", "Plain2"], 298))),
                section("RunItems", ((k, "TOUCH.EXE --touch %I\\RAN.TXT")
                                     for k in fill(["run", "again"], 298))),
-               section("DeleteFiles", ((k, "%I\\OLD.TXT") for k in fill(["Old1", "Old2"], 298))))
+               section("DeleteFiles", ((k, "%I\\OLD.TXT") for k in fill(["Old1", "Old2"], 298))),
+               section("Icons", [("GroupName", GROUP)] + [(k, "%W\\notepad.exe")
+                                                          for k in fill(["Icon"], 498 - 10)]))
     lim.run("""
         window Install
         text message Too many packages
@@ -189,6 +207,10 @@ def key_lists_over(s, lim):
         window Sample Fonts Installation Options
         text 1107 0 K
         click 109
+        gone
+        window-with Too many icons
+        caption Install
+        click ok
         gone
         window Install
         text message Too much win.ini data.
@@ -226,6 +248,8 @@ def packages_over(s, lim):
 
 def values_over(s, lim):
     dest = s.root + "\\DEST4"
+    group = programs_folder(s) + "\\" + GROUP
+    shutil.rmtree(s.host(group))  # run 1's
     packages = [
         ("Fifteen_chars_X", "Cut name,CUT,1,1,APP,0"),           # cut to 14: installs
         ("TooDeep", "Too deep," + "L" * 70 + ",1,2,APP,0"),        # refused
@@ -242,13 +266,19 @@ def values_over(s, lim):
     keep = padded("KEEP.TXT", 146)
     s.host(f"{dest}\\{keep}").parent.mkdir(parents=True)
     s.host(f"{dest}\\{keep}").write_bytes(b"keep\r\n")
+    # 150 + 1 + 149 characters: the reader would cut the icon file to 148,
+    # short enough to be made as another file's name.
+    cut_icon = "C:\\windows\\notepad.exe ".ljust(150, "a") + "," + "C:\\".ljust(145, "i") + ".ICO"
+    assert len(cut_icon) == 300
     lim.script(dest, section("Packages", packages), section("Disk1", zip(keys, archives)),
                section("WinIniData", [("Plain", "v" * 150),
                                       ("AddToSection1", padded("Sample Fonts Viewer;Dir=x.DIR",
                                                                200))]),
                section("RunItems", [("s" * 182, "TOUCH.EXE --touch %I\\ASKED.TXT,1"),
                                     ("cut", padded("TOUCH.EXE --touch %I\\CUT.TXT", 150))]),
-               section("DeleteFiles", [("Cut", f"%I\\{keep}X")]))
+               section("DeleteFiles", [("Cut", f"%I\\{keep}X")]),
+               section("Icons", [("GroupName", GROUP),
+                                 ("Cut", cut_icon)]))
     lim.run(f"""
         window Sample Fonts Installation Options
         text 1107 25 K
@@ -258,8 +288,13 @@ def values_over(s, lim):
         text message An error occurred while extracting files from '{s.media_dir.lower()}\\LONG_NAME_X.ARC'.
         click ok
         gone
+        window Setup
+        text message Unable to add icon.
+        click ok
+        gone
         """)
-    s.expect_changes([f"{dest}\\readme.txt", f"{dest}\\CUT\\PACKAGE.TXT"])
+    s.expect_changes([f"{dest}\\readme.txt", f"{dest}\\CUT\\PACKAGE.TXT", group + "\\"])
+    s.expect(not list(s.host(group).glob("*")), "a link was made of the cut icon value")
     s.expect(s.exists(f"{dest}\\CUT\\PACKAGE.TXT"), "the package with the cut name is missing")
 
 
@@ -267,6 +302,8 @@ def run(s):
     lim = Limits(s)
     win_ini = s.host(WIN_INI)
     original = win_ini.read_bytes()
+    group = s.host(programs_folder(s) + "\\" + GROUP)
+    shutil.rmtree(group, ignore_errors=True)
     try:
         at_the_limits(s, lim)
         win_ini.write_bytes(original)
@@ -275,3 +312,4 @@ def run(s):
         values_over(s, lim)
     finally:
         win_ini.write_bytes(original)
+        shutil.rmtree(group, ignore_errors=True)

@@ -431,8 +431,8 @@ def describe(entry):
     if entry == ("dir",):
         return "directory"
     size, digest, mtime, read_only = entry
-    return (f"{size} bytes {digest[:8]} {time.strftime('%Y-%m-%d %H:%M:%S', time.localtime(mtime / 1e9))}"
-            + (" read-only" if read_only else ""))
+    when = time.strftime("%Y-%m-%d %H:%M:%S", time.localtime(mtime / 1e9))
+    return f"{size} bytes {digest[:8]} {when}" + (" read-only" if read_only else "")
 
 
 class Robot:

@@ -40,7 +40,8 @@ def run(s):
         view = d.target("VIEWER.ARC", "VIEW.EXE")
         s.expect(view.read_bytes() == d.original("VIEWER.ARC", "VIEW.EXE")
                  and view.stat().st_mtime == diskset.STAMP, "VIEW.EXE is not whole and dated")
-        s.expect(not d.target("VIEWER.ARC", "VIEW.INI").exists(), "the member with a bad CRC is there")
+        s.expect(not d.target("VIEWER.ARC", "VIEW.INI").exists(),
+                 "the member with a bad CRC-32 is there")
         d.check_repaired(s.dest + "\\PSFONTS", ["A.FF1", "B.FF1", "C.FF1", "E.FF1", "F.FF1"])
         d.check_repaired(diskset.SYSTEM, ["E2ECONV1.FF1", "E2ECONV2.FF1"])
         s.expect_changes(d.written(whole + ["VIEWER.ARC"]))

@@ -65,7 +65,8 @@ def run(s):
     s.expect(code == 0, f"exit code {code}")
     written = [s.dest + "\\readme.txt", s.dest + "\\FONTS\\A.TXT", s.dest + "\\DOCS\\GUIDE.TXT"]
     changes = s.expect_changes(written)
-    s.expect(sorted(changes) == sorted(written + [s.dest + "\\DOCS"]), f"changes: {sorted(changes)}")
+    s.expect(sorted(changes) == sorted(written + [s.dest + "\\DOCS"]),
+             f"changes: {sorted(changes)}")
     s.expect(kept.read_bytes() == USERS_B and kept.stat().st_mtime == OLD_STAMP
              and not kept.stat().st_mode & 0o222, "the read-only file changed")
     for path, data in ((fonts / "A.TXT", b"first\r\n"), (s.host(s.dest + "\\DOCS\\GUIDE.TXT"),

@@ -29,6 +29,15 @@ bool ReadSectionKeys(const char* section, char (&keys)[KEY_LIST_SIZE], uint32_t&
     return false;
 }
 
+// Reads a value of at most N - 2 characters into a buffer one byte larger
+// than the reader's; false when the script's value is longer: cut, it would
+// name another file, program or setting.
+template <size_t N>
+bool ReadWholeValue(const char* section, const char* keys, const char* key, char (&value)[N]) {
+    ReadKeyValue(section, keys, key, value);
+    return strlen(value) <= N - 2;
+}
+
 // Expands a script value with "%I" = dest_path; false when it would not
 // fit, since a value cut short names another file or program.
 template <size_t N>
@@ -66,8 +75,8 @@ void AddToSection(char* entry) {
 
 // A plain WinIniData key, expanded into the product's section.
 void AddProductKey(const char* keys, const char* key) {
-    char value[VALUE_SIZE];
-    ReadKeyValue("WinIniData", keys, key, value);
+    char value[VALUE_SIZE + 1];
+    if (!ReadWholeValue("WinIniData", keys, key, value)) return;
     char expanded[WININI_VALUE_SIZE];
     if (ExpandValue(expanded, value)) PfWriteWinIni(szTitle, key, expanded);
 }
@@ -78,6 +87,16 @@ bool UserWantsToRun(const char* key) {
     char question[QUESTION_SIZE];
     if (!BufFormat(question, "Do you want to \n%s ?", key)) return false;
     return PfMessageBox(hMainWnd, question, szTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+// A run item's value longer than the reader's 149 characters: usable, cut
+// there as the reader cuts it, when the command and the ask flag after its
+// comma lie before the cut, since the rest is ignored anyway.
+bool CutAfterCommand(char (&value)[VALUE_SIZE + 1]) {
+    const char* comma = strchr(value, ',');
+    if (!comma || size_t(comma - value) + 2 > VALUE_SIZE - 1) return false;
+    value[VALUE_SIZE - 1] = '\0';
+    return true;
 }
 
 // One run item: a command line, optionally ",1" to ask first. Whatever
@@ -105,9 +124,8 @@ int UpdateWinIni() {
         if (StrEqualNoCase(key, "ClearOld")) {
             if (hasTitle) PfWriteWinIni(szTitle, nullptr, nullptr);
         } else if (StrPrefixNoCase(key, "AddToSection", 12)) {
-            char entry[SECTION_ENTRY_SIZE];
-            ReadKeyValue("WinIniData", keys, key, entry);
-            AddToSection(entry);
+            char entry[SECTION_ENTRY_SIZE + 1];
+            if (ReadWholeValue("WinIniData", keys, key, entry)) AddToSection(entry);
         } else if (hasTitle) {
             AddProductKey(keys, key);
         }
@@ -121,9 +139,9 @@ int ProcessRunList(const char* section, const RunItemHooks& hooks) {
     if (!ReadSectionKeys(section, keys, len, "Too much run item data.")) return 0;
     uint32_t offset = 0;
     while (const char* key = NextKey(keys, len, offset)) {
-        char value[VALUE_SIZE];
-        ReadKeyValue(section, keys, key, value);
-        RunItem(key, value, hooks);
+        char value[VALUE_SIZE + 1];
+        if (ReadWholeValue(section, keys, key, value) || CutAfterCommand(value))
+            RunItem(key, value, hooks);
     }
     return 1;
 }
@@ -141,11 +159,11 @@ int DoDeleteFiles() {
     if (!ReadSectionKeys("DeleteFiles", keys, len, "Too much delete files data.")) return 0;
     uint32_t offset = 0;
     while (const char* key = NextKey(keys, len, offset)) {
-        char value[VALUE_SIZE];
-        ReadKeyValue("DeleteFiles", keys, key, value);
+        char value[VALUE_SIZE + 1];
         char path[DELETE_PATH_SIZE];
         // A missing file, or one that cannot go, is passed over.
-        if (ExpandValue(path, value)) PfRemove(path);
+        if (ReadWholeValue("DeleteFiles", keys, key, value) && ExpandValue(path, value))
+            PfRemove(path);
     }
     return 1;
 }

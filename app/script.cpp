@@ -24,6 +24,14 @@ int SplitCommaList(char* text, char* fields[], int maxFields) {
     return n;
 }
 
+bool CutKeepsFields(char* value, size_t limit, int fields) {
+    if (strlen(value) <= limit) return true;
+    value[limit] = '\0';
+    std::string copy(value);
+    std::vector<char*> found(size_t(fields) + 1);
+    return SplitCommaList(&copy[0], found.data(), fields + 1) > fields;
+}
+
 int32_t ScriptNumber(const char* text) {
     const char* p = text;
     while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
@@ -98,14 +106,34 @@ static void TooManyPackages() {
     PfMessageBox(nullptr, "Too many packages", "Install", MB_OK | MB_ICONSTOP);
 }
 
+// Field 5: the type code; the system-directory types install into the
+// Windows system directory.
+static void ReadType(Package& row, const char* keyword) {
+    static const struct { const char* keyword; int type; } types[] = {
+        {"FF1", ptFF1}, {"TTF", ptTTF}, {"FF12TTF", ptFF12TTF}, {"DLL", ptDLL}};
+    for (const auto& t : types) {
+        if (!StrEqualNoCase(keyword, t.keyword)) continue;
+        row.iType = t.type;
+        row.bSystemDir = t.type != ptFF1;
+        break;
+    }
+    if (row.bSystemDir &&
+        PfGetSystemDir(row.szDirectory, sizeof row.szDirectory) >= sizeof row.szDirectory)
+        row.szDirectory[0] = '\0';
+}
+
 // Fills one row from its key and value; false when the row is refused.
 static bool ReadPackage(Package& row, const char* name) {
     memset(&row, 0, sizeof row);
     // A longer name is cut: disk keys still begin with the cut name.
     BufCopy(row.szName, name);
 
-    char value[150];
+    // One byte more than the reader's 150 tells a value that was cut. Cut
+    // inside its six fields, it would install with a wrong directory, size,
+    // type or flag: the row is refused.
+    char value[151];
     PfGetProfileString("Packages", name, "", value, sizeof value, szIniFile);
+    if (!CutKeepsFields(value, 149, 6)) return false;
     char* fields[6];
     int n = SplitCommaList(value, fields, 6);
 
@@ -117,19 +145,7 @@ static bool ReadPackage(Package& row, const char* name) {
     }
     if (n > 2) row.lFiles = ScriptNumber(fields[2]);
     if (n > 3) row.lSize = int32_t(uint32_t(ScriptNumber(fields[3])) * 1024u);
-    if (n > 4) {
-        static const struct { const char* keyword; int type; } types[] = {
-            {"FF1", ptFF1}, {"TTF", ptTTF}, {"FF12TTF", ptFF12TTF}, {"DLL", ptDLL}};
-        for (const auto& t : types) {
-            if (!StrEqualNoCase(fields[4], t.keyword)) continue;
-            row.iType = t.type;
-            row.bSystemDir = t.type != ptFF1;
-            break;
-        }
-        if (row.bSystemDir && PfGetSystemDir(row.szDirectory, sizeof row.szDirectory) >=
-                                  sizeof row.szDirectory)
-            row.szDirectory[0] = '\0';
-    }
+    if (n > 4) ReadType(row, fields[4]);
     if (n > 5) row.bOptional = ScriptNumber(fields[5]) != 0;
     // A directory cut short would install into the wrong place: refuse the row.
     return !(dirCut && !row.bSystemDir);

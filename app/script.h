@@ -9,6 +9,12 @@
 // and no field is empty. Returns the number of fields.
 int SplitCommaList(char* text, char* fields[], int maxFields);
 
+// A value read into a buffer one byte larger than the reader's (so that it
+// holds up to limit + 1 characters): cuts it at limit characters, as the
+// reader would, and tells whether the cut spared its first `fields` fields,
+// which is so when it fitted or when the cut falls after them.
+bool CutKeepsFields(char* value, size_t limit, int fields);
+
 // A number of the script: blanks skipped, optional sign, decimal digits up to
 // the first other character; no digits gives 0. Saturates at the 32-bit limits.
 int32_t ScriptNumber(const char* text);

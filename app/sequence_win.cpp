@@ -108,10 +108,10 @@ int doInstallation() {
 }
 
 bool ProductInfoCommand(char* command, size_t size) {
-    char value[300];
+    char value[301];  // one more than the reader's 300: tells a cut value
     PfGetProfileString("Icons", "ProdInfo", "", value, sizeof value, szIniFile);
     char* fields[2];
-    if (SplitCommaList(value, fields, 2) < 2) return false;
+    if (!CutKeepsFields(value, 299, 2) || SplitCommaList(value, fields, 2) < 2) return false;
     bool cut = false;
     ExpandPaths(command, fields[1], dest_path, size, &cut);
     // A command cut short would run something else.

@@ -210,7 +210,7 @@ short Archive::DecompressFile(short nIndex, short bUsePaths) {
     char szOut[PATH_SIZE];
     z_stream zs;
     memset(&zs, 0, sizeof zs);
-    bool inflating = false;
+    bool inflating = false, created = false;
     short result = 0;
     fpSource = fpArchive;
     try {
@@ -220,6 +220,7 @@ short Archive::DecompressFile(short nIndex, short bUsePaths) {
         const ZipDirEntry& entry = dir.pEntries[nIndex];
         if (!OutputPath(entry.pszName, bUsePaths, szOut, sizeof szOut)) throw XErr{xeExtract};
         if (!(fpDest = PfOpen(szOut, "wb"))) throw XErr{xeOpen};
+        created = true;
         // Unbuffered: every write reaches the file at once and its failure is seen.
         setvbuf(fpDest, nullptr, _IONBF, 0);
         if (fseek(fpSource, entry.lOffset, SEEK_SET) != 0) throw XErr{xeExtract};
@@ -245,5 +246,8 @@ short Archive::DecompressFile(short nIndex, short bUsePaths) {
     if (fpDest) fclose(fpDest);
     fpDest = nullptr;
     fpSource = nullptr;
+    // A member that failed leaves no file that could pass for a good one:
+    // cut short, wrong bytes or undated, it goes.
+    if (!result && created) PfRemove(szOut);
     return result;
 }

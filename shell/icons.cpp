@@ -62,9 +62,14 @@ void MakeScriptIcons(const IconMaker& maker) {
     while (!bSDCancelled) {
         const char* name = NextKey(keys, len, offset);
         if (!name) return;
-        char value[VALUE_SIZE];
+        char value[VALUE_SIZE + 1];
         // A repeated GroupName must still start its own group.
         ReadKeyValue("Icons", keys, name, value);
+        // Cut inside its two fields, the icon would run or show another file.
+        if (!CutKeepsFields(value, VALUE_SIZE - 1, 2)) {
+            UnableToAddIcon();
+            return;
+        }
 
         if (strcmp(name, "GroupName") == 0) {
             // A cut or empty name would make a group nobody chose.

@@ -67,7 +67,24 @@ void CloseIconStatus() {
     hStatusDlg = nullptr;
 }
 
-const IconMaker kShellMaker = {shellMakeFolder, shellMakeShortcut, CloseIconStatus};
+// The walk does not pump, and neither do shell links; each group and icon
+// made lets the status window's messages through, so that its Cancel is
+// heard before the next entry, as the extraction's status events let the
+// extraction window's through.
+int FolderThenPeek(const char* group) {
+    int made = shellMakeFolder(group);
+    DoPeeks();
+    return made;
+}
+
+int ShortcutThenPeek(const char* group, const char* cmdLine, const char* title,
+                     const char* iconFile) {
+    int made = shellMakeShortcut(group, cmdLine, title, iconFile);
+    DoPeeks();
+    return made;
+}
+
+const IconMaker kShellMaker = {FolderThenPeek, ShortcutThenPeek, CloseIconStatus};
 
 }  // namespace
 

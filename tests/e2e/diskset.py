@@ -58,6 +58,39 @@ VIEW_DIR = "C:\\windows\\E2EVIEW"
 KEPT = ["fontnam.dat", "ATF.CFG", "ATF.LST"]  # system files a repair rewrites or deletes
 
 
+def entries(data):
+    """The directory of an archive: [(stored name, offset of its entry)]."""
+    start, = struct.unpack_from("<I", data, 0)
+    count, = struct.unpack_from("<H", data, start + 6)
+    found, pos = [], start + 8
+    for _ in range(count):
+        n, = struct.unpack_from("<h", data, pos)
+        found.append((data[pos + 2:pos + 2 + n].decode("latin-1"), pos))
+        pos += 28 + n
+    return found
+
+
+def damage(path, how, member=None):
+    """Damages an archive file as media go bad: "crc" changes the member's
+    CRC-32 (its bytes inflate whole but are not what was packed), "cut"
+    halves the member's stream (it ends before its end), "directory" makes
+    the directory claim one entry more than it holds."""
+    data = bytearray(path.read_bytes())
+    if how == "directory":
+        start, = struct.unpack_from("<I", data, 0)
+        count, = struct.unpack_from("<H", data, start + 6)
+        struct.pack_into("<H", data, start + 6, count + 1)
+    else:
+        pos = dict(entries(data))[member]
+        n, = struct.unpack_from("<h", data, pos)
+        if how == "crc":
+            data[pos + 16 + n] ^= 0x01
+        else:
+            packed, = struct.unpack_from("<I", data, pos + 6 + n)
+            struct.pack_into("<I", data, pos + 6 + n, packed // 2)
+    path.write_bytes(bytes(data))
+
+
 def package_of(key):
     return next(name for name, _, _ in PACKAGES if key.startswith(name))
 
@@ -145,12 +178,30 @@ class DiskSet:
     def original(self, archive, member):
         return self.s.host(f"{self.build}\\{archive}\\{member}").read_bytes()
 
-    def target(self, archive, member):
-        """Where a member of an archive lands."""
+    def folder(self, archive):
+        """The Windows directory an archive's members land in."""
         key = next(k for _, k, a in DISKS if a == archive)
         place = next(p for name, _, p in PACKAGES if name == package_of(key))
-        base = {"PSFONTS": self.s.dest + "\\PSFONTS", "VIEWER": VIEW_DIR, "SYSTEM": SYSTEM}[place]
-        return self.s.host(f"{base}\\{member}")
+        return {"PSFONTS": self.s.dest + "\\PSFONTS", "VIEWER": VIEW_DIR, "SYSTEM": SYSTEM}[place]
+
+    def target(self, archive, member):
+        """Where a member of an archive lands (a host path)."""
+        return self.s.host(f"{self.folder(archive)}\\{member}")
+
+    def written(self, archives):
+        """What a run that extracts archives is meant to write, as Windows
+        paths for Session.expect_changes: their members where they land, the
+        readme and the script copy, and where a font package's archive is
+        repaired fontnam.dat and the ATF files the repair deletes."""
+        paths = [self.s.dest + "\\readme.txt", self.s.dest + "\\install.ini"]
+        for archive in archives:
+            key = next(k for _, k, a in DISKS if a == archive)
+            value = next(v for name, v, _ in PACKAGES if name == package_of(key))
+            folder = self.folder(archive)
+            paths += [f"{folder}\\{member}" for member in ARCHIVES[archive]]
+            if value.split(",")[4] in ("FF1", "FF12TTF"):
+                paths += [f"{folder}\\{name}" for name in KEPT]
+        return paths
 
     def check(self, archives, absent=()):
         """Every member of archives is where its package says: plain files

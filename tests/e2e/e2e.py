@@ -8,7 +8,10 @@ Session: it writes the media directory, says what the robot does, runs
 SETUP.EXE and checks the Wine drive. See README.md beside this file.
 """
 import argparse
+import fnmatch
+import hashlib
 import importlib.util
+import json
 import os
 import shutil
 import signal
@@ -29,9 +32,25 @@ WINE_RUN = HERE.parent.parent / "scripts" / "wine-run"
 # with no window manager needed.
 DESKTOP, DESKTOP_SIZE = "E2E", "1024x768"
 BLUE = (0, 64, 192)
+# What snapshots leave out: Wine's own folders, which Wine keeps up to date
+# by itself or which a 32-bit program does not reach (system32 is the 64-bit
+# side; the program's system directory is syswow64, and it is watched, as
+# are WIN.INI, the Fonts folder and the rest of the Windows directory).
+WINE_OWN = [
+    "C:\\users", "C:\\ProgramData", "C:\\windows\\system32", "C:\\windows\\winsxs",
+    "C:\\windows\\temp", "C:\\windows\\logs", "C:\\windows\\inf", "C:\\windows\\Installer",
+]
+# ...but inside them what the program makes: its program groups.
+WATCHED = ["C:\\users\\*\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"]
+# Exit code of a scenario that cannot run on this machine (CTest: skipped).
+SKIPPED = 77
 
 
 class Failed(Exception):
+    pass
+
+
+class Skipped(Exception):
     pass
 
 
@@ -113,15 +132,20 @@ class Session:
         self.exe = "SETUP.EXE"
         self.settings = {}
         self.robot_text = ""
+        self.drives = {"C": wine.drive_c}
+        self.cleanups = []
+        self.hashes = Hashes(Path(args.work) / "hashes.json")
         self.work = Path(args.work) / name
         self.shots = Path(args.work) / "shots" / name
         for path in (self.host(self.root), self.work, self.shots):
             shutil.rmtree(path, ignore_errors=True)
-        self.work.mkdir(parents=True)
+        # A mount left by a run that was killed keeps its directory.
+        self.work.mkdir(parents=True, exist_ok=True)
         self.shots.mkdir(parents=True)
         self.host(self.media_dir).mkdir(parents=True)
         self.shot_count = 0
         self.started = None
+        self.before = self.after = None
         self.robot_lines = []
 
     # --- the Wine drive
@@ -137,10 +161,11 @@ class Session:
         return done.stdout
 
     def host(self, winpath):
-        """The host path of a C: path, matching existing names without regard to case."""
-        if winpath[:2].upper() != "C:":
-            raise Failed(f"not on drive C: {winpath}")
-        path = self.wine.drive_c
+        """The host path of a path on C: or a drive the scenario mapped,
+        matching existing names without regard to case."""
+        path = self.drives.get(winpath[:1].upper())
+        if winpath[1:2] != ":" or path is None:
+            raise Failed(f"not on a known drive: {winpath}")
         for part in filter(None, winpath[2:].split("\\")):
             match = None
             if path.is_dir():
@@ -155,12 +180,87 @@ class Session:
         return self.host(winpath).read_bytes()
 
     def snapshot(self):
-        """Every path under drive C:, but the user profiles that Wine keeps up
-        to date and the media directory."""
-        root = self.wine.drive_c
-        media = str(self.host(self.media_dir).relative_to(root))
-        paths = (str(p.relative_to(root)) for p in root.rglob("*"))
-        return {p for p in paths if not p.startswith(("users", media))}
+        """Every directory and file of drive C: and of the drives the
+        scenario mapped, but Wine's own folders (WINE_OWN) outside the
+        program's targets in them (WATCHED): {Windows path: ("dir",) or
+        (size, SHA-1 of the bytes, last-write time in ns, read-only)}."""
+        taken = {}
+        for letter, root in self.drives.items():
+            skip = {str(self.host(p)) for p in WINE_OWN if p[0] == letter}
+            self._walk(letter, root, root, skip, taken)
+            for pattern in (w for w in WATCHED if w[0] == letter):
+                for start in root.glob(pattern[3:].replace("\\", "/")):
+                    self._walk(letter, root, start, set(), taken)
+        self.hashes.save()
+        return taken
+
+    def _walk(self, letter, root, start, skip, taken):
+        for folder, dirs, files in os.walk(start):
+            dirs[:] = [d for d in dirs if os.path.join(folder, d) not in skip]
+            rel = os.path.relpath(folder, root)
+            name = letter + ":" + ("" if rel == "." else "\\" + rel.replace("/", "\\"))
+            for d in dirs:
+                taken[f"{name}\\{d}"] = ("dir",)
+            for f in files:
+                path = os.path.join(folder, f)
+                st = os.lstat(path)
+                taken[f"{name}\\{f}"] = (st.st_size, self.hashes.of(path, st), st.st_mtime_ns,
+                                          not st.st_mode & 0o222)
+
+    def expect_changes(self, allowed, before=None, after=None):
+        """Fails unless every path that differs between two snapshots (by
+        default those of the last run(watch=True)): created, removed, other
+        bytes, size, date or read-only flag, is allowed: it matches one of
+        the Windows paths allowed (* and ? wildcards, case aside), or it is a
+        directory on the way to one. Returns the changes, {path: (before or
+        None, after or None)}."""
+        before = self.before if before is None else before
+        after = self.after if after is None else after
+        changes = {p: (before.get(p), after.get(p)) for p in set(before) | set(after)
+                   if before.get(p) != after.get(p)}
+        patterns = [a.lower() for a in allowed]
+
+        def fits(path, entry):
+            low = path.lower()
+            return (any(fnmatch.fnmatchcase(low, p) for p in patterns)
+                    or (entry == ("dir",) and any(p.startswith(low + "\\") for p in patterns)))
+
+        wrong = sorted(p for p, (was, now) in changes.items() if not fits(p, now or was))
+        self.expect(not wrong, "the run changed what it was not meant to:\n" + "\n".join(
+            f"  {p}: {describe(changes[p][0])} -> {describe(changes[p][1])}" for p in wrong))
+        return changes
+
+    # --- drives
+
+    def map_drive(self, letter, host_dir):
+        """Maps a Wine drive letter onto a host directory until the scenario
+        ends: a link in the prefix's dosdevices, which Wine reads as it goes."""
+        link = Path(self.wine.env["WINEPREFIX"]) / "dosdevices" / f"{letter.lower()}:"
+        if link.is_symlink():
+            link.unlink()
+        link.symlink_to(Path(host_dir).resolve())
+        self.drives[letter.upper()] = Path(host_dir)
+        self.cleanups.append(lambda: link.unlink(missing_ok=True))
+
+    def small_drive(self, letter, kbytes):
+        """A fresh file system of kbytes (a tmpfs) mapped as the drive letter;
+        Skipped when this machine does not let the test mount one."""
+        mount = self.work / f"drive_{letter.lower()}"
+        if os.path.ismount(mount):
+            subprocess.run(["umount", str(mount)], check=False)
+        mount.mkdir(exist_ok=True)
+        done = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={kbytes}k,mode=0755",
+                               "e2e-small", str(mount)], capture_output=True, text=True)
+        if done.returncode != 0:
+            raise Skipped(f"cannot mount a small file system here: {done.stderr.strip()}")
+        self.cleanups.append(lambda: subprocess.run(["umount", str(mount)], check=False))
+        self.map_drive(letter, mount)
+        return mount
+
+    def close(self):
+        for cleanup in reversed(self.cleanups):
+            cleanup()
+        self.cleanups = []
 
     # --- preparing a run
 
@@ -200,14 +300,17 @@ class Session:
 
     # --- running
 
-    def run(self, timeout=60):
-        """Runs SETUP.EXE from the media directory beside the robot; returns its exit code."""
+    def run(self, timeout=60, watch=False):
+        """Runs SETUP.EXE from the media directory beside the robot; returns its
+        exit code. With watch, takes a snapshot right before SETUP.EXE starts
+        and one when it and the robot have ended (s.before, s.after)."""
         shutil.copy(self.args.setup, self.host(self.media_dir) / self.exe)
         keys = {"Software\\Wine\\Explorer\\Desktops": {DESKTOP: DESKTOP_SIZE}}
         for exe in (self.exe, Path(self.args.robot).name):
             keys[f"Software\\Wine\\AppDefaults\\{exe}\\Explorer"] = {"Desktop": DESKTOP}
         keys.update(self.settings)
         self.wine.registry(keys, self.work)
+        self.before = self.snapshot() if watch else None
         robot = None
         if not self.args.manual:
             script = self.work / "scenario.robot"
@@ -222,6 +325,7 @@ class Session:
             for proc in (setup, robot and robot.proc):
                 if proc and proc.poll() is None:
                     os.killpg(proc.pid, signal.SIGKILL)
+        self.after = self.snapshot() if watch else None
         return code
 
     def _wait(self, setup, robot, timeout):
@@ -289,6 +393,48 @@ class Session:
             self.expect(colour == BLUE, f"{shot.name}: pixel {x},{y} is {colour}, not the blue backdrop")
 
 
+class Hashes:
+    """SHA-1 of files, kept between runs in a file and reused while a file's
+    inode, size, last-write and change times stay the same: any write
+    changes the change time, which no program can set back."""
+
+    def __init__(self, path):
+        self.path = path
+        try:
+            self.known = json.loads(path.read_text())
+        except (OSError, ValueError):
+            self.known = {}
+        self.dirty = False
+
+    def of(self, path, st):
+        key = f"{st.st_ino}:{st.st_size}:{st.st_mtime_ns}:{st.st_ctime_ns}"
+        known = self.known.get(path)
+        if known and known[0] == key:
+            return known[1]
+        digest = hashlib.sha1()
+        with open(path, "rb") as f:
+            for block in iter(lambda: f.read(1 << 20), b""):
+                digest.update(block)
+        self.known[path] = (key, digest.hexdigest())
+        self.dirty = True
+        return self.known[path][1]
+
+    def save(self):
+        if self.dirty:
+            self.path.write_text(json.dumps(self.known))
+            self.dirty = False
+
+
+def describe(entry):
+    if entry is None:
+        return "absent"
+    if entry == ("dir",):
+        return "directory"
+    size, digest, mtime, read_only = entry
+    when = time.strftime("%Y-%m-%d %H:%M:%S", time.localtime(mtime / 1e9))
+    return f"{size} bytes {digest[:8]} {when}" + (" read-only" if read_only else "")
+
+
 class Robot:
     """robot.exe on a scenario, its output read line by line; a SHOT line is
     answered once the driver has taken the screenshot."""
@@ -349,17 +495,23 @@ def main():
     for tool in ("arc", "ff1"):
         if not getattr(args, tool):
             setattr(args, tool, str(Path(args.setup).parent / "tools" / tool / f"{tool}.exe"))
-    failed = 0
+    failed = skipped = 0
     with Wine() as wine:
         for name in args.scenarios:
             start = time.monotonic()
+            session = Session(wine, name, args)
             try:
-                load(name).run(Session(wine, name, args))
+                load(name).run(session)
                 print(f"e2e {name}: passed in {time.monotonic() - start:.1f} s")
             except Failed as failure:
                 failed += 1
                 print(f"e2e {name}: FAILED after {time.monotonic() - start:.1f} s\n{failure}")
-    sys.exit(1 if failed else 0)
+            except Skipped as reason:
+                skipped += 1
+                print(f"e2e {name}: SKIPPED: {reason}")
+            finally:
+                session.close()
+    sys.exit(1 if failed else SKIPPED if skipped else 0)
 
 
 if __name__ == "__main__":

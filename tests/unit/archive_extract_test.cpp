@@ -143,8 +143,10 @@ std::string Hello(std::initializer_list<std::pair<int, int>> patches) {
     return s;
 }
 
+// Every damage fails the member, and the failed member leaves no file: a
+// file cut short, with wrong bytes or without its date must not pass for a
+// good one.
 TEST(ArchiveExtract, DamagedMembers) {
-    const std::string hello = "hello";
     // The empty member: stream 78 da 03 00 00 00 00 01, length 0, CRC 0.
     std::string empty = arctest::Bytes({0x0c, 0, 0, 0, 0x78, 0xda, 3, 0, 0, 0, 0, 1}) +
                         HelloMembers({"E.TXT"}).substr(17);
@@ -155,20 +157,19 @@ TEST(ArchiveExtract, DamagedMembers) {
         const char* what;
         std::string bytes;
         short result;
-        const char* file;
-        const char* content;  // null: the file is missing
-        bool dated;
+        const char* file;  // what the destination holds afterwards, if anything
+        const char* content;
     } cases[] = {
-        {"intact", Hello({}), 1, "A.TXT", "hello", true},
-        {"packed longer than the stream", Hello({{36, 0x30}}), 1, "A.TXT", "hello", true},
-        {"packed shorter than the stream", Hello({{36, 0x08}}), 0, "A.TXT", "hell", false},
-        {"wrong CRC", Hello({{44, 0x87}}), 0, "A.TXT", "hello", false},
-        {"offset past the end", Hello({{40, 0x40}}), 0, "A.TXT", "", false},
-        {"negative offset", Hello({{43, 0x80}}), 0, "A.TXT", "", false},
-        {"damaged deflate data", Hello({{6, 0xff}}), 0, "A.TXT", nullptr, false},
-        {"wrong Adler-32", Hello({{16, 0x16}}), 0, "A.TXT", "hello", false},
-        {"preset dictionary", Hello({{5, 0xbb}}), 0, "A.TXT", "", false},
-        {"empty member", empty, 1, "E.TXT", "", true},
+        {"intact", Hello({}), 1, "A.TXT", "hello"},
+        {"packed longer than the stream", Hello({{36, 0x30}}), 1, "A.TXT", "hello"},
+        {"packed shorter than the stream", Hello({{36, 0x08}}), 0, nullptr, nullptr},
+        {"wrong CRC", Hello({{44, 0x87}}), 0, nullptr, nullptr},
+        {"offset past the end", Hello({{40, 0x40}}), 0, nullptr, nullptr},
+        {"negative offset", Hello({{43, 0x80}}), 0, nullptr, nullptr},
+        {"damaged deflate data", Hello({{6, 0xff}}), 0, nullptr, nullptr},
+        {"wrong Adler-32", Hello({{16, 0x16}}), 0, nullptr, nullptr},
+        {"preset dictionary", Hello({{5, 0xbb}}), 0, nullptr, nullptr},
+        {"empty member", empty, 1, "E.TXT", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -178,20 +179,37 @@ TEST(ArchiveExtract, DamagedMembers) {
         ASSERT_EQ(PfMkdir(dest.c_str()), 0);
         Archive a;
         EXPECT_EQ(a.Extract(arc.c_str(), dest.c_str(), 1), c.result);
-        std::string out = dest + "\\" + c.file;
-        if (c.content) {
-            std::string got = ReadFile(out);
-            // How much of a cut stream reaches the file is zlib's business.
-            if (c.result == 0 && c.content[0]) {
-                EXPECT_EQ(got, hello.substr(0, got.size()));
-            } else {
-                EXPECT_EQ(got, c.content);
-            }
-            EXPECT_EQ(FileStamp(out) == arctest::kHelloStamp, c.dated);
+        std::vector<std::string> tree;
+        if (c.file) tree.push_back(c.file);
+        EXPECT_EQ(Tree(dest), tree);
+        if (c.file) {
+            std::string out = dest + "\\" + c.file;
+            EXPECT_EQ(ReadFile(out), c.content);
+            EXPECT_EQ(FileStamp(out), arctest::kHelloStamp);
         }
         EXPECT_EQ(fpSource, nullptr);
         EXPECT_EQ(fpDest, nullptr);
     }
+}
+
+// The member before the failing one stays complete and dated; the failing
+// one takes the file it replaced with it (that file was emptied when the
+// member was opened); the one after it is not extracted.
+TEST(ArchiveExtract, AFailedMemberRemovesItsOutputOnly) {
+    ScratchDir scratch;
+    std::string arc = scratch / "T.ARC", dest = scratch / "DEST";
+    std::string bytes = HelloMembers({"A.TXT", "B.TXT", "C.TXT"});
+    // Entry B: after the streams (3 x 13 bytes and the 4-byte pointer), the
+    // directory header (8) and entry A (33), its CRC at 2 + 5 + 12.
+    bytes[4 + 39 + 8 + 33 + 19] ^= 0x01;
+    WriteFile(arc, bytes);
+    ASSERT_EQ(PfMkdir(dest.c_str()), 0);
+    WriteFile(dest + "\\B.TXT", "the old B");
+    Archive a;
+    EXPECT_EQ(a.Extract(arc.c_str(), dest.c_str(), 1), 0);
+    EXPECT_EQ(Tree(dest), std::vector<std::string>{"A.TXT"});
+    EXPECT_EQ(ReadFile(dest + "\\A.TXT"), "hello");
+    EXPECT_EQ(FileStamp(dest + "\\A.TXT"), arctest::kHelloStamp);
 }
 
 TEST(ArchiveExtract, EmptyMemberSendsOneHundred) {

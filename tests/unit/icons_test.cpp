@@ -191,6 +191,8 @@ TEST_F(IconsTest, UnableToAddIconIsOwnedByTheMainWindow) {
 // with "Unable to add icon." before anything is made for them.
 TEST_F(IconsTest, ValuesThatDoNotFitAreRefused) {
     const std::string cmd151 = "C:\\" + std::string(148, 'c');
+    const std::string cmd150 = "C:\\" + std::string(147, 'c');
+    auto icon = [](size_t length) { return "C:\\" + std::string(length - 3, 'i'); };
     const std::string base = std::string("C:\\ACME\\");
     struct Case {
         std::string icons;
@@ -216,6 +218,13 @@ TEST_F(IconsTest, ValuesThatDoNotFitAreRefused) {
         {"GroupName=G\r\nGrown=%I\\" + std::string(144, 'e') + "\r\n",
          {"folder G"},
          "Unable to add icon.;"},
+        // The reader takes 299 characters: an icon file cut there (to 148)
+        // is refused; a cut in a third field, which is not read, is not.
+        {"GroupName=G\r\nCut=" + cmd150 + "," + icon(151) + "\r\n", {"folder G"},
+         "Unable to add icon.;"},
+        {"GroupName=G\r\nThird=" + cmd150 + "," + icon(140) + "," + std::string(20, 'x') + "\r\n",
+         {"folder G", "icon G|" + cmd150 + "|Third|" + icon(140)},
+         ""},
         // A ProdInfo without a title makes nothing and is no error.
         {"GroupName=G\r\nProdInfo=\r\nAfter=A.EXE\r\n", {"folder G", "icon G|A.EXE|After|"}, ""},
         {"GroupName=G\r\nProdInfo=Title only\r\n", {"folder G", "icon G||Title only|<null>"}, ""},

@@ -288,4 +288,38 @@ TEST_F(PostInstallTest, TooMuchDataSkipsTheSection) {
     }
 }
 
+// The reader takes 149 characters of a value (199 of an AddToSection
+// value). A longer one, cut, would name another file, program or setting:
+// it is passed over, unless it is a run item whose command and ask flag lie
+// before the cut.
+TEST_F(PostInstallTest, ValuesLongerThanTheReaderTakesAreNotCut) {
+    BufCopy(dest_path, dir.Path().c_str());
+    // Two files whose paths are 149 characters; the script names the first
+    // with one character more, which cut would name it.
+    const size_t nameLength = 149 - dir.Path().size() - 1;
+    const std::string cutTarget = dir / std::string(nameLength, 'k');
+    const std::string whole = dir / std::string(nameLength - 1, 'w') + "W";
+    WriteFile(cutTarget, "keep");
+    WriteFile(whole, "whole");
+    const std::string command = "RUN.EXE " + std::string(141, 'a');  // 149 characters
+    Script("[DeleteFiles]\r\nCut=" + cutTarget + "X\r\nWhole=" + whole + "\r\n" +
+           "[RunItems]\r\nat the limit=" + command + "\r\n" +
+           "command cut=" + command + "Z\r\n" +
+           "flag cut=" + command.substr(0, 148) + ",1\r\n" +
+           "rest cut=FLAG.EXE,0" + std::string(150, 'c') + "\r\n" +
+           "[WinIniData]\r\nAtLimit=" + std::string(149, 'v') + "\r\nOver=" +
+           std::string(150, 'v') + "\r\nAddToSection1=Setup Unit Other;Fits=" +
+           std::string(199 - 22, 'f') + "\r\nAddToSection2=Setup Unit Other;Over=" +
+           std::string(200 - 22, 'o') + "\r\n");
+    EXPECT_EQ(DoDeleteFiles(), 1);
+    EXPECT_EQ(ReadFile(cutTarget), "keep");
+    EXPECT_FALSE(FileExists(whole));
+    EXPECT_EQ(DoRunItems(recorder), 1);
+    EXPECT_EQ(run.commands, (std::vector<std::string>{command, "FLAG.EXE"}));
+    EXPECT_EQ(UpdateWinIni(), 1);
+    EXPECT_EQ(WinIniSection(kProduct), "AtLimit=" + std::string(149, 'v') + "|");
+    EXPECT_EQ(WinIniSection(kOther), "Fits=" + std::string(199 - 22, 'f') + "|");
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
 }  // namespace

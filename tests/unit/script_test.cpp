@@ -40,6 +40,31 @@ TEST(CommaList, SplitsLikeTheScriptReader) {
     }
 }
 
+// A value read with one character to spare is cut where the reader cuts it
+// (here at 8); the cut is harmless only after the fields that are read.
+TEST(CommaList, ACutValueKeepsItsFieldsOnlyWhenCutAfterThem) {
+    struct Case {
+        const char* text;
+        int fields;
+        bool kept;
+        const char* after;
+    } cases[] = {
+        {"a,b", 2, true, "a,b"},
+        {"abcdefgh", 1, true, "abcdefgh"},       // fits exactly
+        {"abcdefghi", 1, false, "abcdefgh"},     // the only field cut
+        {"ab,cdefgh", 2, false, "ab,cdefg"},     // the second field cut
+        {"ab,cd,efg", 2, true, "ab,cd,ef"},      // a third field cut
+        {"ab,cd,,,e", 2, false, "ab,cd,,,"},     // the third field lost whole
+        {"a,b,c,d,eeee", 3, true, "a,b,c,d,"},
+    };
+    for (const Case& c : cases) {
+        char value[10];
+        BufCopy(value, c.text);
+        EXPECT_EQ(CutKeepsFields(value, 8, c.fields), c.kept) << c.text;
+        EXPECT_STREQ(value, c.after) << c.text;
+    }
+}
+
 TEST(ScriptNumber, ReadsLeadingDecimalDigits) {
     struct Case {
         const char* text;
@@ -207,6 +232,28 @@ TEST_F(PackagesTest, OverlongFieldsAreCutOrRefused) {
     EXPECT_EQ(std::string(Packages[1].szDirectory), SystemDir());
     EXPECT_STREQ(Packages[2].szName, "After");
     EXPECT_STREQ(Packages[3].szName, "");
+}
+
+// The reader takes 149 characters of a value. A value cut inside its six
+// fields would lose its flag or type (a TTF package would land in the
+// destination): the row is refused. A cut after the sixth field loses
+// nothing that is read.
+TEST_F(PackagesTest, AValueCutInsideItsFieldsIsRefused) {
+    const std::string six = ",FONTS,1,1,TTF,1";  // 16 characters after the description
+    Script("AtLimit=" + std::string(133, 'a') + six + "\r\n" +
+           "OneOver=" + std::string(134, 'o') + six + "\r\n" +
+           "Seventh=" + std::string(100, 's') + six + "," + std::string(50, 'c') + "\r\n");
+    ASSERT_EQ(ReadPackages(), 1);
+    ASSERT_EQ(iNumPackages, 2);
+    EXPECT_TRUE(boxes.boxes.empty());
+    const char* names[] = {"AtLimit", "Seventh"};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(names[i]);
+        EXPECT_STREQ(Packages[i].szName, names[i]);
+        EXPECT_EQ(Packages[i].iType, ptTTF);
+        EXPECT_EQ(std::string(Packages[i].szDirectory), SystemDir());
+        EXPECT_EQ(Packages[i].bOptional, 1);
+    }
 }
 
 }  // namespace

@@ -281,8 +281,15 @@ TEST_F(Sequence, ProductInfoCommandIsTheSecondFieldExpanded) {
         {"ProdInfo=,,Information,,view.exe,ignored\r\n", "C:\\DEST", "view.exe"},
         {"ProdInfo=Information,view.exe %I %I\r\n", nullptr, nullptr},
     };
+    // The reader takes 299 characters: a command cut there is not started.
+    const std::string title(280, 't'), cut = "ProdInfo=" + title + ",view.exe /a /b /c /d\r\n",
+                                       after = "ProdInfo=" + title + ",view.exe," + std::string(20, 'c') + "\r\n";
+    const Case longer[] = {{cut.c_str(), "C:\\DEST", nullptr},
+                           {after.c_str(), "C:\\DEST", "view.exe"}};
     const std::string longDest = "C:\\" + std::string(250, 'L');
-    for (const Case& c : cases) {
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    all.insert(all.end(), std::begin(longer), std::end(longer));
+    for (const Case& c : all) {
         Script("", std::string("[Icons]\r\n") + c.icons);
         BufCopy(dest_path, c.dest ? c.dest : longDest.c_str());
         char command[400] = "";

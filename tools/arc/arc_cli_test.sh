@@ -88,8 +88,8 @@ run 1 test BADCRC.ARC
 expect_in "$err" "arc: BADCRC.ARC: member readme.txt: its CRC-32 is"
 run 1 extract BADCRC.ARC BADOUT
 expect_in "$err" "arc: BADCRC.ARC: member readme.txt: its CRC-32 is"
-cmp SRC/readme.txt BADOUT/readme.txt
-[ "$(stat -c %Y BADOUT/readme.txt)" != "$(stat -c %Y SRC/readme.txt)" ] || fail "bad member dated"
+[ ! -e BADOUT/readme.txt ] || fail "the member that failed its CRC-32 is on disk"
+[ -e BADOUT/Deep/er/still/x.bin ] || fail "the members before the bad one are missing"
 
 # A damaged stream in the first member, Deep\er\still\x.bin.
 cp T.ARC BADZ.ARC

@@ -2,7 +2,7 @@
 the window stays, the package being extracted gets its other archive on
 the disk, then nothing more (no later package, no prompt for disk 2) and
 "Install Cancelled !"; the ProdInfo command still runs and the script copy
-is deleted."""
+is deleted. Nothing else on the drive changes."""
 import shutil
 import time
 
@@ -25,7 +25,7 @@ def run(s):
             click ok
             gone
             """)
-        code = s.run(timeout=120)
+        code = s.run(timeout=120, watch=True)
         s.expect(code == 0, f"exit code {code}")
         d.check(["FONTS1.ARC", "FONTS2.ARC"],
                 absent=[a for a in diskset.ARCHIVES if not a.startswith("FONTS")])
@@ -36,5 +36,7 @@ def run(s):
             time.sleep(0.1)
         s.expect(info.exists(), "the ProdInfo command did not run")
         s.expect(not s.exists(s.dest + "\\install.ini"), "the script copy is still there")
+        s.expect_changes(d.written(["FONTS1.ARC", "FONTS2.ARC"]) + [s.dest + "\\INFO.TXT"],
+                         after=s.snapshot())
     colours = s.colours(s.shot("cancelled-extraction"))
     s.expect(colours.get((255, 255, 0), 0) > 100, "no extraction window after Cancel")

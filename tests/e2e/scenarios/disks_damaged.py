@@ -1,36 +1,49 @@
-"""A damaged archive: the error message names its full path, the
-installation goes on, and everything else is installed. The archive's first
-member is damaged: its file stays as far as it was written, and the member
-after it is not extracted."""
+"""Three damaged archives, one damage each: a member whose CRC-32 is wrong
+(VIEWER.ARC, its second member), a stream cut short (DRIVER.ARC, its first
+member), a directory that claims an entry more than it holds (TT.ARC). Each
+gives the error message with the archive's full path, in the order of the
+walk, and the installation goes on to "Install Completed !" with every
+other archive. The member before the bad one stays complete and dated; the
+bad member leaves no file, the members after it none either (the cut one
+would have gone into the system directory); nothing else on the drive
+changes."""
 import diskset
+
+DAMAGED = {"VIEWER.ARC": ("crc", "VIEW.INI"), "DRIVER.ARC": ("cut", "E2EDRV.DLL"),
+           "TT.ARC": ("directory", None)}
+ORDER = ["VIEWER.ARC", "TT.ARC", "DRIVER.ARC"]  # disk 1, then disk 2 in table order
 
 
 def run(s):
     with diskset.DiskSet(s, one_dir=True) as d:
-        viewer = s.host(s.media_dir + "\\VIEWER.ARC")
-        data = bytearray(viewer.read_bytes())
-        for offset in range(8, 14):  # inside the first member's stream, which starts at 4
-            data[offset] ^= 0xA5
-        viewer.write_bytes(bytes(data))
-        path = s.media_dir.lower() + "\\VIEWER.ARC"
-        s.robot(f"""
-            {s.past_options()}
+        for archive, (how, member) in DAMAGED.items():
+            diskset.damage(s.host(f"{s.media_dir}\\{archive}"), how, member)
+        errors = "".join(f"""
             window Setup
-            text message An error occurred while extracting files from '{path}'.
-            shot extraction-error
+            text message An error occurred while extracting files from '{s.media_dir.lower()}\\{a}'.
+            shot error-{a[:-4].lower()}
             click ok
             gone
+            """ for a in ORDER)
+        s.robot(f"""
+            {s.past_options()}
+            {errors}
             window Sample Fonts
             text message Install Completed !
             click ok
             gone
             """)
-        code = s.run(timeout=90)
+        code = s.run(timeout=90, watch=True)
         s.expect(code == 0, f"exit code {code}")
-        d.check([a for a in diskset.ARCHIVES if a != "VIEWER.ARC"])
-        damaged = d.target("VIEWER.ARC", "VIEW.EXE")
-        s.expect(not damaged.exists() or damaged.read_bytes() != b"MZ viewer",
-                 "the damaged member was extracted whole")
-        s.expect(not d.target("VIEWER.ARC", "VIEW.INI").exists(), "the member after it is there")
+        whole = [a for a in diskset.ARCHIVES if a not in DAMAGED]
+        d.check(whole, absent=["TT.ARC", "DRIVER.ARC"])
+        view = d.target("VIEWER.ARC", "VIEW.EXE")
+        s.expect(view.read_bytes() == d.original("VIEWER.ARC", "VIEW.EXE")
+                 and view.stat().st_mtime == diskset.STAMP, "VIEW.EXE is not whole and dated")
+        s.expect(not d.target("VIEWER.ARC", "VIEW.INI").exists(),
+                 "the member with a bad CRC-32 is there")
         d.check_repaired(s.dest + "\\PSFONTS", ["A.FF1", "B.FF1", "C.FF1", "E.FF1", "F.FF1"])
-    s.expect_backdrop(s.shot("extraction-error"))
+        d.check_repaired(diskset.SYSTEM, ["E2ECONV1.FF1", "E2ECONV2.FF1"])
+        s.expect_changes(d.written(whole + ["VIEWER.ARC"]))
+    for archive in ORDER:
+        s.expect_backdrop(s.shot(f"error-{archive[:-4].lower()}"))

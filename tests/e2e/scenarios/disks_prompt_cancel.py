@@ -1,6 +1,7 @@
 """The disk prompt for disk 2: OK with an empty field keeps it, Cancel
 asks first and No keeps it, Cancel and Yes end the program with exit
-code 0. The readme, the script copy and all of disk 1 stay installed."""
+code 0. The readme, the script copy and all of disk 1 stay installed, and
+nothing else on the drive changes."""
 import diskset
 
 
@@ -32,9 +33,10 @@ def run(s):
             click yes
             gone
             """)
-        code = s.run(timeout=90)
+        code = s.run(timeout=90, watch=True)
         s.expect(code == 0, f"exit code {code}")
         s.expect(s.exists(s.dest + "\\readme.txt"), "the readme is gone")
         s.expect(s.exists(s.dest + "\\install.ini"), "the script copy is gone")
-        d.check(["FONTS1.ARC", "FONTS2.ARC", "VIEWER.ARC"],
-                absent=["CONV.ARC", "TT.ARC", "DRIVER.ARC", "EXTRA1.ARC", "EXTRA2.ARC"])
+        disk1 = ["FONTS1.ARC", "FONTS2.ARC", "VIEWER.ARC"]
+        d.check(disk1, absent=["CONV.ARC", "TT.ARC", "DRIVER.ARC", "EXTRA1.ARC", "EXTRA2.ARC"])
+        s.expect_changes(d.written(disk1))

@@ -60,7 +60,7 @@ static bool ReadPackage(Package& row, const char* name) {
     // A longer name is cut: disk keys still begin with the cut name.
     BufCopy(row.szName, name);
 
-    char value[150];
+    char value[SCRIPT_VALUE_SIZE];
     PfGetProfileString("Packages", name, "", value, sizeof value, szIniFile);
     char* fields[6];
     int n = SplitCommaList(value, fields, 6);
@@ -92,7 +92,7 @@ static bool ReadPackage(Package& row, const char* name) {
 }
 
 int ReadPackages() {
-    char list[300];
+    char list[SCRIPT_KEYS_SIZE];
     uint32_t len = ReadKeyList("Packages", list, sizeof list);
     if (KeyListOverflowed(len, sizeof list)) {
         TooManyPackages();

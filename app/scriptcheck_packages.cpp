@@ -99,10 +99,12 @@ void ScriptChecker::CheckPackageFields(const std::string& name, char* fields[], 
                                       " characters; the Options dialog shows " +
                                       Quote(std::string(fields[0], sizeof(Package::szDescription) - 1)));
     if (n > 1 && !(n > 4 && IsSystemType(fields[4]))) CheckDirectoryField(name, fields[1]);
-    if (n > 2 && !IsCount(fields[2]))
+    // A template's files and size are the media builder's to fill in.
+    if (n > 2 && !options_.isTemplate && !IsCount(fields[2]))
         Warning("Packages", name, "the number of files " + Quote(fields[2]) + " reads as " +
                                       Number(ScriptNumber(fields[2])));
-    if (n > 3 && !IsCount(fields[3]))
+    if (n > 3 && options_.isTemplate) {
+    } else if (n > 3 && !IsCount(fields[3]))
         Warning("Packages", name, "the size in K " + Quote(fields[3]) + " reads as " +
                                       Number(ScriptNumber(fields[3])));
     else if (n > 3 && ScriptNumber(fields[3]) > MAX_SIZE_K)

@@ -94,11 +94,13 @@ void ScriptChecker::Warning(const std::string& section, const std::string& key,
 }
 
 std::vector<std::string> ScriptChecker::Keys(const char* section, uint32_t size,
-                                             const std::string& consequence) {
+                                             const std::string& consequence, bool* overflowed) {
     std::vector<char> list(BIG_SIZE);
     uint32_t len = ReadKeyList(section, list.data(), BIG_SIZE);
     std::vector<char> setupList(size);
-    if (KeyListOverflowed(ReadKeyList(section, setupList.data(), size), size))
+    const bool tooMuch = KeyListOverflowed(ReadKeyList(section, setupList.data(), size), size);
+    if (overflowed) *overflowed = tooMuch;
+    if (tooMuch)
         Error(section, "", "the key list needs " + Number(len + 1) + " bytes; the setup reads it into " +
                                Number(size) + " and takes the answer " + Number(size - 2) +
                                " as too much data: " + consequence);
@@ -109,13 +111,14 @@ std::vector<std::string> ScriptChecker::Keys(const char* section, uint32_t size,
 }
 
 std::string ScriptChecker::Value(const char* section, const std::vector<std::string>& keys,
-                                 size_t index, uint32_t size, bool cutIsError) {
+                                 size_t index, uint32_t size, bool cutIsError, bool* cut) {
     const std::string& key = keys[index];
     int occurrence = 0;
     for (size_t i = 0; i < index; ++i)
         if (StrEqualNoCase(keys[i].c_str(), key.c_str())) ++occurrence;
     std::string full = occurrence ? NthValue(section, key, occurrence) : ProfileValue(section, key, BIG_SIZE);
     std::string read = occurrence ? full.substr(0, size - 1) : ProfileValue(section, key, size);
+    if (cut) *cut = full.size() > size - 1;
     if (full.size() > size - 1)
         Add(cutIsError, section, key,
             "the value is longer than " + Number(size - 1) + " characters; the setup reads " + Quote(read));

@@ -52,12 +52,13 @@ bool HasParentPart(const std::string& path) {
 void ScriptChecker::CheckIcons() {
     const std::vector<std::string> keys =
         Keys("Icons", SCRIPT_LONG_KEYS_SIZE, "it shows \"Too many icons\" and makes no icon");
-    bool group = false;
+    bool group = false, stopped = false;  // the setup stops at the first icon without a group
     for (size_t i = 0; i < keys.size(); ++i) {
         const std::string& name = keys[i];
         std::string value = Value("Icons", keys, i, SCRIPT_ICON_VALUE_SIZE, true);
         if (name == "GroupName") {
             group = GroupNameFits(value.c_str());
+            stopped = false;
             char cmd[DDE_COMMAND_SIZE];
             if (!group)
                 Error("Icons", name, "the group name is empty or longer than " + Number(MAX_GROUP_NAME) +
@@ -79,7 +80,9 @@ void ScriptChecker::CheckIcons() {
             continue;
         }
         if (!group) {
-            Error("Icons", name, std::string("the icon comes before a usable GroupName: ") + kUnableToAdd);
+            if (!stopped)
+                Error("Icons", name, std::string("the icon comes before a usable GroupName: ") + kUnableToAdd);
+            stopped = true;
             continue;
         }
         const std::string title = prodInfo ? fields[0] : name;

@@ -11,7 +11,7 @@ namespace {
 
 // Disk sections outside 1 to disks are looked for up to here; the walk over
 // the disks themselves stops here too.
-const int LAST_PROBED_DISK = 999;
+const int LAST_PROBED_DISK = 99;
 
 std::string DiskSection(int disk) {
     return "Disk" + Number(disk);
@@ -77,11 +77,15 @@ void ScriptChecker::CheckDisk(int disk) {
     size_t walked = 0;
     uint32_t offset = 0;
     while (NextKey(list, len, offset)) ++walked;
-    for (size_t i = 0; i < keys.size() && i < walked; ++i)
-        CheckDiskKey(disk, keys[i], Value(section.c_str(), keys, i, SCRIPT_ARCHIVE_NAME_SIZE, true));
+    for (size_t i = 0; i < keys.size() && i < walked; ++i) {
+        bool cut = false;
+        std::string archive = Value(section.c_str(), keys, i, SCRIPT_ARCHIVE_NAME_SIZE, true, &cut);
+        CheckDiskKey(disk, keys[i], archive, cut);
+    }
 }
 
-void ScriptChecker::CheckDiskKey(int disk, const std::string& key, const std::string& archive) {
+void ScriptChecker::CheckDiskKey(int disk, const std::string& key, const std::string& archive,
+                                 bool cut) {
     const std::string section = DiskSection(disk);
     if (archive.empty()) {
         Warning(section, key, "the value is empty: the setup passes over the key");
@@ -92,14 +96,18 @@ void ScriptChecker::CheckDiskKey(int disk, const std::string& key, const std::st
         const char* name = Packages[i].szName;
         if (*name && strncmp(key.c_str(), name, strlen(name)) == 0) owners.push_back(i);
     }
-    if (tableRead_ && owners.empty())
+    bool leftOut = false;
+    for (const std::string& name : leftOut_) leftOut = leftOut || key.compare(0, name.size(), name) == 0;
+    if (tableRead_ && owners.empty() && !leftOut)
         Error(section, key, "no package's name begins this key (case counts): its archive is never extracted");
     else if (owners.size() > 1)
         Error(section, key, "the key begins with the names of the packages " + PackageList(owners) +
                                 ": each of them extracts its archive");
     for (int i : owners) rows_[size_t(i)].named = true;
 
-    const std::string dir = options_.media.empty() ? "" : MediaDir(disk);
+    // A cut name is reported already; no medium holds it.
+    for (int i : owners) rows_[size_t(i)].incomplete = rows_[size_t(i)].incomplete || cut;
+    const std::string dir = options_.media.empty() || cut ? "" : MediaDir(disk);
     if (dir.empty()) return;
     const std::string path = dir + "\\" + archive;
     ArchiveContents contents;
@@ -131,7 +139,8 @@ void ScriptChecker::CheckMediaTotals() {
         const Package& p = Packages[i];
         if (!row.named || row.incomplete) continue;
         if (uint32_t(p.lFiles) != row.files)
-            Warning("Packages", p.szName, "the value says " + Number(p.lFiles) + " files; its archives hold " +
+            Warning("Packages", p.szName, "the value says " + Number(p.lFiles) +
+                                              (p.lFiles == 1 ? " file" : " files") + "; its archives hold " +
                                               Number(row.files));
         if (uint32_t(p.lSize) < row.bytes)
             Warning("Packages", p.szName, "the value says " + Number(uint32_t(p.lSize) / 1024) +

@@ -53,9 +53,10 @@ bool HasBlankEnds(const char* text) {
 }  // namespace
 
 void ScriptChecker::CheckPackages() {
-    const std::vector<std::string> keys =
-        Keys("Packages", SCRIPT_KEYS_SIZE, "it shows \"Too many packages\" and installs no package");
-    if (keys.size() > size_t(MAX_PACKAGES))
+    bool overflowed = false;
+    const std::vector<std::string> keys = Keys(
+        "Packages", SCRIPT_KEYS_SIZE, "it shows \"Too many packages\" and installs no package", &overflowed);
+    if (!overflowed && keys.size() > size_t(MAX_PACKAGES))
         Error("Packages", "", Number(keys.size()) + " packages, more than the setup's " +
                                   Number(MAX_PACKAGES) + ": it shows \"Too many packages\" and installs no package");
     for (size_t i = 0; i < keys.size(); ++i) {
@@ -128,6 +129,7 @@ void ScriptChecker::CheckDirectoryField(const std::string& name, const char* fie
         Error("Packages", name, "the directory expands to " + Quote(dir) + ", more than " +
                                     Number(sizeof(Package::szDirectory) - 1) +
                                     " characters: the setup leaves the package out");
+        leftOut_.push_back(name);
         return;
     }
     if (HasBlankEnds(field)) {

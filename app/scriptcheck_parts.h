@@ -16,12 +16,15 @@ public:
     void Warning(const std::string& section, const std::string& key, const std::string& message);
 
     // Every key name of a section in file order. When the list does not fit
-    // size bytes, reports it with what the setup does then (consequence).
-    std::vector<std::string> Keys(const char* section, uint32_t size, const std::string& consequence);
+    // size bytes, reports it with what the setup does then (consequence)
+    // and sets *overflowed when given.
+    std::vector<std::string> Keys(const char* section, uint32_t size, const std::string& consequence,
+                                  bool* overflowed = nullptr);
     // The value of keys[index] as the setup reads it into size bytes (a
-    // repeated key by its own line); a longer value is reported as cut.
+    // repeated key by its own line); a longer value is reported as cut and
+    // sets *cut when given.
     std::string Value(const char* section, const std::vector<std::string>& keys, size_t index,
-                      uint32_t size, bool cutIsError);
+                      uint32_t size, bool cutIsError, bool* cut = nullptr);
     // Expands path codes with the default destination as "%I"; false when
     // the result needs more than size bytes (out then holds all of it).
     bool Expand(const std::string& text, size_t size, std::string& out);
@@ -41,7 +44,7 @@ private:
     void CheckPackageFields(const std::string& name, char* fields[], int n);
     void CheckDirectoryField(const std::string& name, const char* field);
     void CheckDisk(int disk);
-    void CheckDiskKey(int disk, const std::string& key, const std::string& archive);
+    void CheckDiskKey(int disk, const std::string& key, const std::string& archive, bool cut);
     void CheckMediaTotals();
     void CheckRunList(const char* section);
 
@@ -60,6 +63,7 @@ private:
     int disks_ = 0;
     bool tableRead_ = false;  // the setup's package table holds the packages
     std::vector<RowMedia> rows_;
+    std::vector<std::string> leftOut_;  // packages the reader leaves out, already reported
 };
 
 // Text helpers.

@@ -54,15 +54,15 @@ const char* const kInstallKeys[] = {"name", "disclaimer", "BaseDir", "DirDesc", 
 
 }  // namespace
 
-std::string Quote(const std::string& text) {
+std::string QuoteText(const std::string& text) {
     return "\"" + text + "\"";
 }
 
-std::string Number(long long value) {
+std::string NumberText(long long value) {
     return std::to_string(value);
 }
 
-bool IsCount(const char* text) {
+bool IsCountField(const char* text) {
     const char* p = text;
     while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
     const char* digits = p;
@@ -101,8 +101,8 @@ std::vector<std::string> ScriptChecker::Keys(const char* section, uint32_t size,
     const bool tooMuch = KeyListOverflowed(ReadKeyList(section, setupList.data(), size), size);
     if (overflowed) *overflowed = tooMuch;
     if (tooMuch)
-        Error(section, "", "the key list needs " + Number(len + 1) + " bytes; the setup reads it into " +
-                               Number(size) + " and takes the answer " + Number(size - 2) +
+        Error(section, "", "the key list needs " + NumberText(len + 1) + " bytes; the setup reads it into " +
+                               NumberText(size) + " and takes the answer " + NumberText(size - 2) +
                                " as too much data: " + consequence);
     std::vector<std::string> keys;
     uint32_t offset = 0;
@@ -121,7 +121,7 @@ std::string ScriptChecker::Value(const char* section, const std::vector<std::str
     if (cut) *cut = full.size() > size - 1;
     if (full.size() > size - 1)
         Add(cutIsError, section, key,
-            "the value is longer than " + Number(size - 1) + " characters; the setup reads " + Quote(read));
+            "the value is longer than " + NumberText(size - 1) + " characters; the setup reads " + QuoteText(read));
     return read;
 }
 
@@ -150,7 +150,7 @@ void ScriptChecker::CheckInstall() {
     StrUpper(dest_path);
     if (cut)
         Error("Install", "BaseDir", "the directory expands to more than " +
-                                        Number(sizeof dest_path - 1) + " characters");
+                                        NumberText(sizeof dest_path - 1) + " characters");
     else if (!dest_path[0])
         Warning("Install", "BaseDir", "there is no default destination: the Options dialog offers an empty directory");
 
@@ -159,8 +159,8 @@ void ScriptChecker::CheckInstall() {
     std::string text = ProfileValue("Install", "disks", BIG_SIZE);
     if (disks_ == -1)
         Error("Install", "disks", "the key is missing; the setup stops with \"Couldn't read install.ini\"");
-    else if (!IsCount(text.c_str()))
-        Warning("Install", "disks", "the value " + Quote(text) + " reads as " + Number(disks_));
+    else if (!IsCountField(text.c_str()))
+        Warning("Install", "disks", "the value " + QuoteText(text) + " reads as " + NumberText(disks_));
 }
 
 std::vector<ScriptFinding> ScriptChecker::Run() {

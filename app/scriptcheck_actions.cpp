@@ -57,15 +57,8 @@ void ScriptChecker::CheckIcons() {
         const std::string& name = keys[i];
         std::string value = Value("Icons", keys, i, SCRIPT_ICON_VALUE_SIZE, true);
         if (name == "GroupName") {
-            group = GroupNameFits(value.c_str());
+            group = CheckGroupName(value);
             stopped = false;
-            char cmd[DDE_COMMAND_SIZE];
-            if (!group)
-                Error("Icons", name, "the group name is empty or longer than " + Number(MAX_GROUP_NAME) +
-                                         " characters: " + kUnableToAdd);
-            else if (!MakeCreateGroupCommand(cmd, value.c_str()))
-                Warning("Icons", name, "the Program Manager command for the group is longer than " +
-                                           Number(DDE_COMMAND_SIZE - 1) + " characters");
             continue;
         }
         std::vector<char> text(value.begin(), value.end());
@@ -77,29 +70,46 @@ void ScriptChecker::CheckIcons() {
             Warning("Icons", name, n == 0 ? "the value is empty: no icon is made and nothing runs at the end"
                                           : "the value has a title but no command line: the icon "
                                             "starts nothing and nothing runs at the end");
-            continue;
-        }
-        if (!group) {
+        } else if (!group) {
             if (!stopped)
                 Error("Icons", name, std::string("the icon comes before a usable GroupName: ") + kUnableToAdd);
             stopped = true;
-            continue;
+        } else if (prodInfo) {
+            CheckIcon(name, fields[0], fields[1], "");
+        } else {
+            CheckIcon(name, name, n > 0 ? fields[0] : "", n > 1 ? fields[1] : "");
         }
-        const std::string title = prodInfo ? fields[0] : name;
-        std::string cmdLine, iconFile;
-        bool fits = Expand(n > (prodInfo ? 1 : 0) ? fields[prodInfo ? 1 : 0] : "", MAX_ICON_FIELD + 1, cmdLine);
-        fits = Expand(!prodInfo && n > 1 ? fields[1] : "", MAX_ICON_FIELD + 1, iconFile) && fits;
-        char cmd[DDE_COMMAND_SIZE];
-        if (!IsPlainFileName(title.c_str()))
-            Error("Icons", name, "the title " + Quote(title) + " cannot name a link file: " + kUnableToAdd);
-        else if (!fits)
-            Error("Icons", name, "the command line or icon file expands to more than " +
-                                     Number(MAX_ICON_FIELD) + " characters: " + kUnableToAdd);
-        else if (!MakeAddItemCommand(cmd, cmdLine.c_str(), title.c_str(), iconFile.c_str()))
-            Warning("Icons", name, "the Program Manager command for the icon is longer than " +
-                                       Number(DDE_COMMAND_SIZE - 1) +
-                                       " characters: without shell links the icon is not made");
     }
+}
+
+bool ScriptChecker::CheckGroupName(const std::string& group) {
+    char cmd[DDE_COMMAND_SIZE];
+    if (!GroupNameFits(group.c_str())) {
+        Error("Icons", "GroupName", "the group name is empty or longer than " + NumberText(MAX_GROUP_NAME) +
+                                        " characters: " + kUnableToAdd);
+        return false;
+    }
+    if (!MakeCreateGroupCommand(cmd, group.c_str()))
+        Warning("Icons", "GroupName", "the Program Manager command for the group is longer than " +
+                                          NumberText(DDE_COMMAND_SIZE - 1) + " characters");
+    return true;
+}
+
+void ScriptChecker::CheckIcon(const std::string& name, const std::string& title, const char* cmdField,
+                              const char* iconField) {
+    std::string cmdLine, iconFile;
+    bool fits = Expand(cmdField, MAX_ICON_FIELD + 1, cmdLine);
+    fits = Expand(iconField, MAX_ICON_FIELD + 1, iconFile) && fits;
+    char cmd[DDE_COMMAND_SIZE];
+    if (!IsPlainFileName(title.c_str()))
+        Error("Icons", name, "the title " + QuoteText(title) + " cannot name a link file: " + kUnableToAdd);
+    else if (!fits)
+        Error("Icons", name, "the command line or icon file expands to more than " +
+                                 NumberText(MAX_ICON_FIELD) + " characters: " + kUnableToAdd);
+    else if (!MakeAddItemCommand(cmd, cmdLine.c_str(), title.c_str(), iconFile.c_str()))
+        Warning("Icons", name, "the Program Manager command for the icon is longer than " +
+                                   NumberText(DDE_COMMAND_SIZE - 1) +
+                                   " characters: without shell links the icon is not made");
 }
 
 void ScriptChecker::CheckWinIni() {
@@ -113,7 +123,7 @@ void ScriptChecker::CheckWinIni() {
             if (e.section.empty() || e.key.empty() || !e.hasValue)
                 Error("WinIniData", name, "the value is not of the form section;key=value");
             else if (!e.rest.empty())
-                Warning("WinIniData", name, "the value ends at the second \"=\": the setup writes " + Quote(e.value));
+                Warning("WinIniData", name, "the value ends at the second \"=\": the setup writes " + QuoteText(e.value));
             continue;
         }
         const bool clearOld = StrEqualNoCase(name.c_str(), "ClearOld");
@@ -130,7 +140,7 @@ void ScriptChecker::CheckWinIni() {
         productKeys = true;
         std::string expanded;
         if (!Expand(Value("WinIniData", keys, i, SCRIPT_VALUE_SIZE, true), SCRIPT_WININI_VALUE_SIZE, expanded))
-            Error("WinIniData", name, "the value expands to more than " + Number(SCRIPT_WININI_VALUE_SIZE - 1) +
+            Error("WinIniData", name, "the value expands to more than " + NumberText(SCRIPT_WININI_VALUE_SIZE - 1) +
                                           " characters");
     }
 }
@@ -148,14 +158,14 @@ void ScriptChecker::CheckRunList(const char* section) {
         size_t comma = value.find(',');
         const std::string rest = comma == std::string::npos ? "" : value.substr(comma + 1);
         if (comma != std::string::npos && rest != "0" && rest != "1")
-            Warning(section, name, "the command line ends at the first comma; of " + Quote(rest) +
+            Warning(section, name, "the command line ends at the first comma; of " + QuoteText(rest) +
                                        " only a first \"1\" counts (it asks first)");
         if (rest[0] == '1' && name.size() > SCRIPT_MAX_QUESTION_KEY)
-            Error(section, name, "the key is longer than " + Number(SCRIPT_MAX_QUESTION_KEY) +
+            Error(section, name, "the key is longer than " + NumberText(SCRIPT_MAX_QUESTION_KEY) +
                                      " characters: the question \"Do you want to ...\" is cut");
         std::string command;
         if (!Expand(value.substr(0, comma), SCRIPT_COMMAND_SIZE, command))
-            Error(section, name, "the command line expands to more than " + Number(SCRIPT_COMMAND_SIZE - 1) +
+            Error(section, name, "the command line expands to more than " + NumberText(SCRIPT_COMMAND_SIZE - 1) +
                                      " characters");
     }
 }
@@ -168,10 +178,10 @@ void ScriptChecker::CheckDeleteFiles() {
         std::string value = Value("DeleteFiles", keys, i, SCRIPT_VALUE_SIZE, true);
         std::string path;
         if (!Expand(value, SCRIPT_DELETE_PATH_SIZE, path))
-            Error("DeleteFiles", name, "the path expands to more than " + Number(SCRIPT_DELETE_PATH_SIZE - 1) +
+            Error("DeleteFiles", name, "the path expands to more than " + NumberText(SCRIPT_DELETE_PATH_SIZE - 1) +
                                            " characters");
         else if (!StrPrefixNoCase(value.c_str(), "%I", 2) || HasParentPart(value))
-            Warning("DeleteFiles", name, "the file " + Quote(value) +
+            Warning("DeleteFiles", name, "the file " + QuoteText(value) +
                                              " lies outside the destination: write it as %I\\...");
     }
 }

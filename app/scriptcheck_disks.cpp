@@ -14,7 +14,7 @@ namespace {
 const int LAST_PROBED_DISK = 99;
 
 std::string DiskSection(int disk) {
-    return "Disk" + Number(disk);
+    return "Disk" + NumberText(disk);
 }
 
 bool IsFile(const std::string& path) {
@@ -48,13 +48,13 @@ void ScriptChecker::CheckDisks() {
     rows_.assign(size_t(iNumPackages), RowMedia());
     const size_t dirs = options_.media.size();
     if (dirs > 1 && dirs != size_t(disks_))
-        Error("Install", "disks", "the script names " + Number(disks_) + " disks, but " + Number(dirs) +
+        Error("Install", "disks", "the script names " + NumberText(disks_) + " disks, but " + NumberText(dirs) +
                                       " media directories are given");
     for (int d = 1; d <= disks_ && d <= LAST_PROBED_DISK; ++d) CheckDisk(d);
     for (int d = 0; d <= LAST_PROBED_DISK; ++d) {
         if ((d >= 1 && d <= disks_) || !HasKeys(DiskSection(d))) continue;
         Error(DiskSection(d), "", d == 0 ? "the setup counts disks from 1 and never reads this section"
-                                         : "the section lies beyond disks=" + Number(disks_) +
+                                         : "the section lies beyond disks=" + NumberText(disks_) +
                                                ": the setup never reads it");
     }
     if (!tableRead_) return;
@@ -117,10 +117,10 @@ void ScriptChecker::CheckDiskKey(int disk, const std::string& key, const std::st
         std::string elsewhere;
         for (const std::string& other : options_.media)
             if (elsewhere.empty() && IsFile(other + "\\" + archive)) elsewhere = other;
-        Error(section, key, "the archive " + Quote(archive) + " is not in " + dir +
+        Error(section, key, "the archive " + QuoteText(archive) + " is not in " + dir +
                                 (elsewhere.empty() ? std::string()
                                                    : " but in " + elsewhere + ": the setup asks for disk " +
-                                                         Number(disk) + " until it finds it there"));
+                                                         NumberText(disk) + " until it finds it there"));
     } else if (!(problem = ArchiveProblem(path.c_str(), contents)).empty()) {
         Error(section, key, path + " cannot be extracted whole: " + problem);
     }
@@ -139,12 +139,12 @@ void ScriptChecker::CheckMediaTotals() {
         const Package& p = Packages[i];
         if (!row.named || row.incomplete) continue;
         if (uint32_t(p.lFiles) != row.files)
-            Warning("Packages", p.szName, "the value says " + Number(p.lFiles) +
+            Warning("Packages", p.szName, "the value says " + NumberText(p.lFiles) +
                                               (p.lFiles == 1 ? " file" : " files") + "; its archives hold " +
-                                              Number(row.files));
+                                              NumberText(row.files));
         if (uint32_t(p.lSize) < row.bytes)
-            Warning("Packages", p.szName, "the value says " + Number(uint32_t(p.lSize) / 1024) +
-                                              " K; its archives unpack to " + Number(row.bytes) +
+            Warning("Packages", p.szName, "the value says " + NumberText(uint32_t(p.lSize) / 1024) +
+                                              " K; its archives unpack to " + NumberText(row.bytes) +
                                               " bytes: the Options dialog counts too little space");
     }
 }

@@ -41,7 +41,7 @@ bool FieldsMoved(const std::string& value) {
 std::string DescribeFields(char* fields[], int n) {
     std::string text;
     for (int i = 0; i < n; ++i)
-        text += std::string(i ? ", " : "") + kFieldNames[i] + " " + Quote(fields[i]);
+        text += std::string(i ? ", " : "") + kFieldNames[i] + " " + QuoteText(fields[i]);
     return text;
 }
 
@@ -57,8 +57,8 @@ void ScriptChecker::CheckPackages() {
     const std::vector<std::string> keys = Keys(
         "Packages", SCRIPT_KEYS_SIZE, "it shows \"Too many packages\" and installs no package", &overflowed);
     if (!overflowed && keys.size() > size_t(MAX_PACKAGES))
-        Error("Packages", "", Number(keys.size()) + " packages, more than the setup's " +
-                                  Number(MAX_PACKAGES) + ": it shows \"Too many packages\" and installs no package");
+        Error("Packages", "", NumberText(keys.size()) + " packages, more than the setup's " +
+                                  NumberText(MAX_PACKAGES) + ": it shows \"Too many packages\" and installs no package");
     for (size_t i = 0; i < keys.size(); ++i) {
         bool repeated = false;
         for (size_t k = 0; k < i; ++k) repeated = repeated || StrEqualNoCase(keys[k].c_str(), keys[i].c_str());
@@ -73,9 +73,9 @@ void ScriptChecker::CheckPackages() {
 void ScriptChecker::CheckPackage(const std::vector<std::string>& keys, size_t index) {
     const std::string& name = keys[index];
     if (name.size() >= sizeof(Package::szName))
-        Error("Packages", name, "the name is longer than " + Number(sizeof(Package::szName) - 1) +
+        Error("Packages", name, "the name is longer than " + NumberText(sizeof(Package::szName) - 1) +
                                     " characters; the setup cuts it to " +
-                                    Quote(name.substr(0, sizeof(Package::szName) - 1)));
+                                    QuoteText(name.substr(0, sizeof(Package::szName) - 1)));
     std::string value = Value("Packages", keys, index, SCRIPT_VALUE_SIZE, true);
     std::vector<char> text(value.begin(), value.end());
     text.push_back('\0');
@@ -91,49 +91,49 @@ void ScriptChecker::CheckPackage(const std::vector<std::string>& keys, size_t in
 
 void ScriptChecker::CheckPackageFields(const std::string& name, char* fields[], int n) {
     if (n < 5)
-        Error("Packages", name, "the value has " + Number(n) +
+        Error("Packages", name, "the value has " + NumberText(n) +
                                     " of the fields description, directory, files, size in K, type "
                                     "and optional flag; the missing ones read as empty or 0");
     if (n > 0 && strlen(fields[0]) >= sizeof(Package::szDescription))
         Warning("Packages", name, "the description is longer than " +
-                                      Number(sizeof(Package::szDescription) - 1) +
+                                      NumberText(sizeof(Package::szDescription) - 1) +
                                       " characters; the Options dialog shows " +
-                                      Quote(std::string(fields[0], sizeof(Package::szDescription) - 1)));
+                                      QuoteText(std::string(fields[0], sizeof(Package::szDescription) - 1)));
     if (n > 1 && !(n > 4 && IsSystemType(fields[4]))) CheckDirectoryField(name, fields[1]);
     // A template's files and size are the media builder's to fill in.
-    if (n > 2 && !options_.isTemplate && !IsCount(fields[2]))
-        Warning("Packages", name, "the number of files " + Quote(fields[2]) + " reads as " +
-                                      Number(ScriptNumber(fields[2])));
+    if (n > 2 && !options_.isTemplate && !IsCountField(fields[2]))
+        Warning("Packages", name, "the number of files " + QuoteText(fields[2]) + " reads as " +
+                                      NumberText(ScriptNumber(fields[2])));
     if (n > 3 && options_.isTemplate) {
-    } else if (n > 3 && !IsCount(fields[3]))
-        Warning("Packages", name, "the size in K " + Quote(fields[3]) + " reads as " +
-                                      Number(ScriptNumber(fields[3])));
+    } else if (n > 3 && !IsCountField(fields[3]))
+        Warning("Packages", name, "the size in K " + QuoteText(fields[3]) + " reads as " +
+                                      NumberText(ScriptNumber(fields[3])));
     else if (n > 3 && ScriptNumber(fields[3]) > MAX_SIZE_K)
-        Error("Packages", name, "the size " + Quote(fields[3]) + " is more than the " +
-                                    Number(MAX_SIZE_K) + " K the setup can count");
+        Error("Packages", name, "the size " + QuoteText(fields[3]) + " is more than the " +
+                                    NumberText(MAX_SIZE_K) + " K the setup can count");
     if (n > 4 && !IsKnownType(fields[4]))
-        Error("Packages", name, "unknown type keyword " + Quote(fields[4]) +
+        Error("Packages", name, "unknown type keyword " + QuoteText(fields[4]) +
                                     " (FF1, TTF, FF12TTF or DLL): the package goes below the "
                                     "destination and gets no font repair");
-    if (n > 5 && !IsCount(fields[5]) && ScriptNumber(fields[5]) == 0)
-        Warning("Packages", name, "the optional flag " + Quote(fields[5]) +
+    if (n > 5 && !IsCountField(fields[5]) && ScriptNumber(fields[5]) == 0)
+        Warning("Packages", name, "the optional flag " + QuoteText(fields[5]) +
                                       " reads as 0: the package is required");
     if (n > 6)
-        Warning("Packages", name, "the setup reads six fields and ignores " + Quote(fields[6]));
+        Warning("Packages", name, "the setup reads six fields and ignores " + QuoteText(fields[6]));
 }
 
 void ScriptChecker::CheckDirectoryField(const std::string& name, const char* field) {
     char dir[sizeof(Package::szDirectory) * 8];
     ExpandPaths(dir, field, "");  // the destination is not known yet
     if (strlen(dir) >= sizeof(Package::szDirectory)) {
-        Error("Packages", name, "the directory expands to " + Quote(dir) + ", more than " +
-                                    Number(sizeof(Package::szDirectory) - 1) +
+        Error("Packages", name, "the directory expands to " + QuoteText(dir) + ", more than " +
+                                    NumberText(sizeof(Package::szDirectory) - 1) +
                                     " characters: the setup leaves the package out");
         leftOut_.push_back(name);
         return;
     }
     if (HasBlankEnds(field)) {
-        Warning("Packages", name, "the directory " + Quote(field) + " begins or ends with a blank, "
+        Warning("Packages", name, "the directory " + QuoteText(field) + " begins or ends with a blank, "
                                                                     "which stays part of its name");
         return;
     }
@@ -143,14 +143,14 @@ void ScriptChecker::CheckDirectoryField(const std::string& name, const char* fie
     ExpandPaths(probe, field, "\x01");
     if (strchr(probe, '\x01')) {
         Warning("Packages", name, "\"%I\" expands to nothing when the setup reads the packages: "
-                                  "the files go to " + Quote(dir));
+                                  "the files go to " + QuoteText(dir));
         return;
     }
     if (!absolute && dest_path[0] && !bDestIsWindows) {
         std::string full = std::string(dest_path) + "\\" + dir;
         if (full.size() >= SCRIPT_PACKAGE_DEST_SIZE)
-            Warning("Packages", name, "below the default destination the directory is " + Quote(full) +
+            Warning("Packages", name, "below the default destination the directory is " + QuoteText(full) +
                                           ", more than the setup's " +
-                                          Number(SCRIPT_PACKAGE_DEST_SIZE - 1) + " characters");
+                                          NumberText(SCRIPT_PACKAGE_DEST_SIZE - 1) + " characters");
     }
 }

@@ -47,6 +47,9 @@ private:
     void CheckDiskKey(int disk, const std::string& key, const std::string& archive, bool cut);
     void CheckMediaTotals();
     void CheckRunList(const char* section);
+    bool CheckGroupName(const std::string& group);
+    void CheckIcon(const std::string& name, const std::string& title, const char* cmdField,
+                   const char* iconField);
 
     std::string MediaDir(int disk) const;
 
@@ -67,7 +70,7 @@ private:
 };
 
 // Text helpers.
-std::string Quote(const std::string& text);
-std::string Number(long long value);
+std::string QuoteText(const std::string& text);
+std::string NumberText(long long value);
 // A field that is a plain decimal number of 0 or more (blanks before it allowed).
-bool IsCount(const char* text);
+bool IsCountField(const char* text);

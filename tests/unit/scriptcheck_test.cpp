@@ -22,8 +22,7 @@ std::string Script(const std::string& packages = kPackages, const std::string& d
 std::string ManyKeys(int n, const std::string& stem, const std::string& value) {
     std::string keys;
     for (int i = 0; i < n; ++i) {
-        char number[8];
-        snprintf(number, sizeof number, "%02d", i);
+        std::string number = (i < 10 ? "0" : "") + std::to_string(i);
         keys += stem + std::string(11 - stem.size(), '_') + number + "=" + value + "\n";
     }
     return keys;

@@ -79,7 +79,8 @@ std::string MemberProblem(FILE* fp, const ZipDirEntry& e) {
         BufFormat(why, "its CRC-32 is %08" PRIx32 ", the directory says %08" PRIx32, uint32_t(crc),
                   e.lCrc);
     else if (produced != e.lLength)
-        BufFormat(why, "it holds %" PRIu64 " bytes, the directory says %" PRIu32, produced, e.lLength);
+        BufFormat(why, "it holds %" PRIu64 " bytes, the directory says %" PRIu32, produced,
+                  e.lLength);
     return why;
 }
 

@@ -33,7 +33,8 @@ std::string NthValue(const char* section, const std::string& key, int occurrence
     if (len == BIG_SIZE - 2) return "";
     for (const char* line = lines.data(); *line; line += strlen(line) + 1) {
         const char* eq = strchr(line, '=');
-        if (!eq || size_t(eq - line) != key.size() || !StrPrefixNoCase(line, key.c_str(), key.size()))
+        if (!eq || size_t(eq - line) != key.size() ||
+            !StrPrefixNoCase(line, key.c_str(), key.size()))
             continue;
         if (occurrence-- > 0) continue;
         std::string text(eq + 1);
@@ -101,9 +102,10 @@ std::vector<std::string> ScriptChecker::Keys(const char* section, uint32_t size,
     const bool tooMuch = KeyListOverflowed(ReadKeyList(section, setupList.data(), size), size);
     if (overflowed) *overflowed = tooMuch;
     if (tooMuch)
-        Error(section, "", "the key list needs " + NumberText(len + 1) + " bytes; the setup reads it into " +
-                               NumberText(size) + " and takes the answer " + NumberText(size - 2) +
-                               " as too much data: " + consequence);
+        Error(section, "",
+              "the key list needs " + NumberText(len + 1) + " bytes; the setup reads it into " +
+                  NumberText(size) + " and takes the answer " + NumberText(size - 2) +
+                  " as too much data: " + consequence);
     std::vector<std::string> keys;
     uint32_t offset = 0;
     while (const char* name = NextKey(list.data(), len, offset)) keys.push_back(name);
@@ -116,12 +118,14 @@ std::string ScriptChecker::Value(const char* section, const std::vector<std::str
     int occurrence = 0;
     for (size_t i = 0; i < index; ++i)
         if (StrEqualNoCase(keys[i].c_str(), key.c_str())) ++occurrence;
-    std::string full = occurrence ? NthValue(section, key, occurrence) : ProfileValue(section, key, BIG_SIZE);
+    std::string full =
+        occurrence ? NthValue(section, key, occurrence) : ProfileValue(section, key, BIG_SIZE);
     std::string read = occurrence ? full.substr(0, size - 1) : ProfileValue(section, key, size);
     if (cut) *cut = full.size() > size - 1;
     if (full.size() > size - 1)
         Add(cutIsError, section, key,
-            "the value is longer than " + NumberText(size - 1) + " characters; the setup reads " + QuoteText(read));
+            "the value is longer than " + NumberText(size - 1) + " characters; the setup reads " +
+                QuoteText(read));
     return read;
 }
 
@@ -149,23 +153,28 @@ void ScriptChecker::CheckInstall() {
     bDestIsWindows = state == esWindows || state == esSystem;
     StrUpper(dest_path);
     if (cut)
-        Error("Install", "BaseDir", "the directory expands to more than " +
-                                        NumberText(sizeof dest_path - 1) + " characters");
+        Error("Install", "BaseDir",
+              "the directory expands to more than " + NumberText(sizeof dest_path - 1) +
+                  " characters");
     else if (!dest_path[0])
-        Warning("Install", "BaseDir", "there is no default destination: the Options dialog offers an empty directory");
+        Warning("Install", "BaseDir",
+                "there is no default destination: the Options dialog offers an empty directory");
 
     disks_ = int(PfGetProfileInt("Install", "disks", -1, szIniFile));
     if (options_.isTemplate) return;
     std::string text = ProfileValue("Install", "disks", BIG_SIZE);
     if (disks_ == -1)
-        Error("Install", "disks", "the key is missing; the setup stops with \"Couldn't read install.ini\"");
+        Error("Install", "disks",
+              "the key is missing; the setup stops with \"Couldn't read install.ini\"");
     else if (!IsCountField(text.c_str()))
-        Warning("Install", "disks", "the value " + QuoteText(text) + " reads as " + NumberText(disks_));
+        Warning("Install", "disks",
+                "the value " + QuoteText(text) + " reads as " + NumberText(disks_));
 }
 
 std::vector<ScriptFinding> ScriptChecker::Run() {
     PfMessageBoxHook previous = PfSetMessageBoxHook(SwallowMessageBox);
-    if (!szWinFontDir[0] && PfGetWindowsDir(szWinFontDir, sizeof szWinFontDir) < sizeof szWinFontDir)
+    if (!szWinFontDir[0] &&
+        PfGetWindowsDir(szWinFontDir, sizeof szWinFontDir) < sizeof szWinFontDir)
         BufAppend(szWinFontDir, "\\FONTS");
     memset(Packages, 0, sizeof Packages);
     iNumPackages = 0;

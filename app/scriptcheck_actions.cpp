@@ -28,12 +28,15 @@ SectionEntry SplitSectionEntry(const std::string& text) {
     size_t k = text.find_first_not_of('=', semi + 1);
     size_t eq = k == std::string::npos ? std::string::npos : text.find('=', k);
     e.hasKey = true;
-    e.key = k == std::string::npos ? "" : text.substr(k, eq == std::string::npos ? std::string::npos : eq - k);
+    e.key = k == std::string::npos
+                ? ""
+                : text.substr(k, eq == std::string::npos ? std::string::npos : eq - k);
     if (eq == std::string::npos) return e;
     size_t v = text.find_first_not_of('=', eq + 1);
     size_t end = v == std::string::npos ? std::string::npos : text.find('=', v);
     e.hasValue = v != std::string::npos;
-    e.value = e.hasValue ? text.substr(v, end == std::string::npos ? std::string::npos : end - v) : "";
+    e.value =
+        e.hasValue ? text.substr(v, end == std::string::npos ? std::string::npos : end - v) : "";
     e.rest = end == std::string::npos ? "" : text.substr(end);
     return e;
 }
@@ -67,12 +70,14 @@ void ScriptChecker::CheckIcons() {
         int n = SplitCommaList(text.data(), fields, 2);
         const bool prodInfo = name == "ProdInfo";
         if (prodInfo && n < 2) {
-            Warning("Icons", name, n == 0 ? "the value is empty: no icon is made and nothing runs at the end"
-                                          : "the value has a title but no command line: the icon "
-                                            "starts nothing and nothing runs at the end");
+            Warning("Icons", name,
+                    n == 0 ? "the value is empty: no icon is made and nothing runs at the end"
+                           : "the value has a title but no command line: the icon "
+                             "starts nothing and nothing runs at the end");
         } else if (!group) {
             if (!stopped)
-                Error("Icons", name, std::string("the icon comes before a usable GroupName: ") + kUnableToAdd);
+                Error("Icons", name,
+                      std::string("the icon comes before a usable GroupName: ") + kUnableToAdd);
             stopped = true;
         } else if (prodInfo) {
             CheckIcon(name, fields[0], fields[1], "");
@@ -85,45 +90,54 @@ void ScriptChecker::CheckIcons() {
 bool ScriptChecker::CheckGroupName(const std::string& group) {
     char cmd[DDE_COMMAND_SIZE];
     if (!GroupNameFits(group.c_str())) {
-        Error("Icons", "GroupName", "the group name is empty or longer than " + NumberText(MAX_GROUP_NAME) +
-                                        " characters: " + kUnableToAdd);
+        Error("Icons", "GroupName",
+              "the group name is empty or longer than " + NumberText(MAX_GROUP_NAME) +
+                  " characters: " + kUnableToAdd);
         return false;
     }
     if (!MakeCreateGroupCommand(cmd, group.c_str()))
-        Warning("Icons", "GroupName", "the Program Manager command for the group is longer than " +
-                                          NumberText(DDE_COMMAND_SIZE - 1) + " characters");
+        Warning("Icons", "GroupName",
+                "the Program Manager command for the group is longer than " +
+                    NumberText(DDE_COMMAND_SIZE - 1) + " characters");
     return true;
 }
 
-void ScriptChecker::CheckIcon(const std::string& name, const std::string& title, const char* cmdField,
-                              const char* iconField) {
+void ScriptChecker::CheckIcon(const std::string& name, const std::string& title,
+                              const char* cmdField, const char* iconField) {
     std::string cmdLine, iconFile;
     bool fits = Expand(cmdField, MAX_ICON_FIELD + 1, cmdLine);
     fits = Expand(iconField, MAX_ICON_FIELD + 1, iconFile) && fits;
     char cmd[DDE_COMMAND_SIZE];
     if (!IsPlainFileName(title.c_str()))
-        Error("Icons", name, "the title " + QuoteText(title) + " cannot name a link file: " + kUnableToAdd);
+        Error("Icons", name,
+              "the title " + QuoteText(title) + " cannot name a link file: " + kUnableToAdd);
     else if (!fits)
-        Error("Icons", name, "the command line or icon file expands to more than " +
-                                 NumberText(MAX_ICON_FIELD) + " characters: " + kUnableToAdd);
+        Error("Icons", name,
+              "the command line or icon file expands to more than " + NumberText(MAX_ICON_FIELD) +
+                  " characters: " + kUnableToAdd);
     else if (!MakeAddItemCommand(cmd, cmdLine.c_str(), title.c_str(), iconFile.c_str()))
-        Warning("Icons", name, "the Program Manager command for the icon is longer than " +
-                                   NumberText(DDE_COMMAND_SIZE - 1) +
-                                   " characters: without shell links the icon is not made");
+        Warning("Icons", name,
+                "the Program Manager command for the icon is longer than " +
+                    NumberText(DDE_COMMAND_SIZE - 1) +
+                    " characters: without shell links the icon is not made");
 }
 
 void ScriptChecker::CheckWinIni() {
-    const std::vector<std::string> keys = Keys(
-        "WinIniData", SCRIPT_KEYS_SIZE, "it shows \"Too much win.ini data.\" and writes nothing to WIN.INI");
+    const std::vector<std::string> keys =
+        Keys("WinIniData", SCRIPT_KEYS_SIZE,
+             "it shows \"Too much win.ini data.\" and writes nothing to WIN.INI");
     bool productKeys = false, titleReported = false;
     for (size_t i = 0; i < keys.size(); ++i) {
         const std::string& name = keys[i];
         if (StrPrefixNoCase(name.c_str(), "AddToSection", 12)) {
-            SectionEntry e = SplitSectionEntry(Value("WinIniData", keys, i, SCRIPT_SECTION_ENTRY_SIZE, true));
+            SectionEntry e =
+                SplitSectionEntry(Value("WinIniData", keys, i, SCRIPT_SECTION_ENTRY_SIZE, true));
             if (e.section.empty() || e.key.empty() || !e.hasValue)
                 Error("WinIniData", name, "the value is not of the form section;key=value");
             else if (!e.rest.empty())
-                Warning("WinIniData", name, "the value ends at the second \"=\": the setup writes " + QuoteText(e.value));
+                Warning(
+                    "WinIniData", name,
+                    "the value ends at the second \"=\": the setup writes " + QuoteText(e.value));
             continue;
         }
         const bool clearOld = StrEqualNoCase(name.c_str(), "ClearOld");
@@ -133,15 +147,18 @@ void ScriptChecker::CheckWinIni() {
         }
         if (clearOld) {
             if (productKeys)
-                Warning("WinIniData", name, "ClearOld comes after keys of the product's section and "
-                                            "removes what they wrote: put it first");
+                Warning("WinIniData", name,
+                        "ClearOld comes after keys of the product's section and "
+                        "removes what they wrote: put it first");
             continue;
         }
         productKeys = true;
         std::string expanded;
-        if (!Expand(Value("WinIniData", keys, i, SCRIPT_VALUE_SIZE, true), SCRIPT_WININI_VALUE_SIZE, expanded))
-            Error("WinIniData", name, "the value expands to more than " + NumberText(SCRIPT_WININI_VALUE_SIZE - 1) +
-                                          " characters");
+        if (!Expand(Value("WinIniData", keys, i, SCRIPT_VALUE_SIZE, true), SCRIPT_WININI_VALUE_SIZE,
+                    expanded))
+            Error("WinIniData", name,
+                  "the value expands to more than " + NumberText(SCRIPT_WININI_VALUE_SIZE - 1) +
+                      " characters");
     }
 }
 
@@ -151,37 +168,44 @@ void ScriptChecker::CheckRunItems() {
 
 void ScriptChecker::CheckRunList(const char* section) {
     const std::vector<std::string> keys =
-        Keys(section, SCRIPT_KEYS_SIZE, "it shows \"Too much run item data.\" and runs nothing of this section");
+        Keys(section, SCRIPT_KEYS_SIZE,
+             "it shows \"Too much run item data.\" and runs nothing of this section");
     for (size_t i = 0; i < keys.size(); ++i) {
         const std::string& name = keys[i];
         std::string value = Value(section, keys, i, SCRIPT_VALUE_SIZE, true);
         size_t comma = value.find(',');
         const std::string rest = comma == std::string::npos ? "" : value.substr(comma + 1);
         if (comma != std::string::npos && rest != "0" && rest != "1")
-            Warning(section, name, "the command line ends at the first comma; of " + QuoteText(rest) +
-                                       " only a first \"1\" counts (it asks first)");
+            Warning(section, name,
+                    "the command line ends at the first comma; of " + QuoteText(rest) +
+                        " only a first \"1\" counts (it asks first)");
         if (rest[0] == '1' && name.size() > SCRIPT_MAX_QUESTION_KEY)
-            Error(section, name, "the key is longer than " + NumberText(SCRIPT_MAX_QUESTION_KEY) +
-                                     " characters: the question \"Do you want to ...\" is cut");
+            Error(section, name,
+                  "the key is longer than " + NumberText(SCRIPT_MAX_QUESTION_KEY) +
+                      " characters: the question \"Do you want to ...\" is cut");
         std::string command;
         if (!Expand(value.substr(0, comma), SCRIPT_COMMAND_SIZE, command))
-            Error(section, name, "the command line expands to more than " + NumberText(SCRIPT_COMMAND_SIZE - 1) +
-                                     " characters");
+            Error(section, name,
+                  "the command line expands to more than " + NumberText(SCRIPT_COMMAND_SIZE - 1) +
+                      " characters");
     }
 }
 
 void ScriptChecker::CheckDeleteFiles() {
-    const std::vector<std::string> keys = Keys(
-        "DeleteFiles", SCRIPT_KEYS_SIZE, "it shows \"Too much delete files data.\" and deletes nothing");
+    const std::vector<std::string> keys =
+        Keys("DeleteFiles", SCRIPT_KEYS_SIZE,
+             "it shows \"Too much delete files data.\" and deletes nothing");
     for (size_t i = 0; i < keys.size(); ++i) {
         const std::string& name = keys[i];
         std::string value = Value("DeleteFiles", keys, i, SCRIPT_VALUE_SIZE, true);
         std::string path;
         if (!Expand(value, SCRIPT_DELETE_PATH_SIZE, path))
-            Error("DeleteFiles", name, "the path expands to more than " + NumberText(SCRIPT_DELETE_PATH_SIZE - 1) +
-                                           " characters");
+            Error("DeleteFiles", name,
+                  "the path expands to more than " + NumberText(SCRIPT_DELETE_PATH_SIZE - 1) +
+                      " characters");
         else if (!StrPrefixNoCase(value.c_str(), "%I", 2) || HasParentPart(value))
-            Warning("DeleteFiles", name, "the file " + QuoteText(value) +
-                                             " lies outside the destination: write it as %I\\...");
+            Warning("DeleteFiles", name,
+                    "the file " + QuoteText(value) +
+                        " lies outside the destination: write it as %I\\...");
     }
 }

@@ -29,7 +29,9 @@ bool HasKeys(const std::string& section) {
 std::string PackageList(const std::vector<int>& rows) {
     std::string text;
     for (size_t i = 0; i < rows.size(); ++i)
-        text += std::string(i == 0 ? "" : i + 1 == rows.size() ? " and " : ", ") +
+        text += std::string(i == 0                 ? ""
+                            : i + 1 == rows.size() ? " and "
+                                                   : ", ") +
                 Packages[rows[i]].szName;
     return text;
 }
@@ -48,14 +50,16 @@ void ScriptChecker::CheckDisks() {
     rows_.assign(size_t(iNumPackages), RowMedia());
     const size_t dirs = options_.media.size();
     if (dirs > 1 && dirs != size_t(disks_))
-        Error("Install", "disks", "the script names " + NumberText(disks_) + " disks, but " + NumberText(dirs) +
-                                      " media directories are given");
+        Error("Install", "disks",
+              "the script names " + NumberText(disks_) + " disks, but " + NumberText(dirs) +
+                  " media directories are given");
     for (int d = 1; d <= disks_ && d <= LAST_PROBED_DISK; ++d) CheckDisk(d);
     for (int d = 0; d <= LAST_PROBED_DISK; ++d) {
         if ((d >= 1 && d <= disks_) || !HasKeys(DiskSection(d))) continue;
-        Error(DiskSection(d), "", d == 0 ? "the setup counts disks from 1 and never reads this section"
-                                         : "the section lies beyond disks=" + NumberText(disks_) +
-                                               ": the setup never reads it");
+        Error(DiskSection(d), "",
+              d == 0 ? "the setup counts disks from 1 and never reads this section"
+                     : "the section lies beyond disks=" + NumberText(disks_) +
+                           ": the setup never reads it");
     }
     if (!tableRead_) return;
     for (int i = 0; i < iNumPackages; ++i) {
@@ -68,9 +72,9 @@ void ScriptChecker::CheckDisks() {
 
 void ScriptChecker::CheckDisk(int disk) {
     const std::string section = DiskSection(disk);
-    const std::vector<std::string> keys =
-        Keys(section.c_str(), SCRIPT_LONG_KEYS_SIZE,
-             "it walks the list cut short and never extracts the archives of the keys that do not fit");
+    const std::vector<std::string> keys = Keys(
+        section.c_str(), SCRIPT_LONG_KEYS_SIZE,
+        "it walks the list cut short and never extracts the archives of the keys that do not fit");
     // The keys the setup walks: the list as read into its own buffer.
     char list[SCRIPT_LONG_KEYS_SIZE];
     uint32_t len = ReadKeyList(section.c_str(), list, sizeof list);
@@ -97,12 +101,15 @@ void ScriptChecker::CheckDiskKey(int disk, const std::string& key, const std::st
         if (*name && strncmp(key.c_str(), name, strlen(name)) == 0) owners.push_back(i);
     }
     bool leftOut = false;
-    for (const std::string& name : leftOut_) leftOut = leftOut || key.compare(0, name.size(), name) == 0;
+    for (const std::string& name : leftOut_)
+        leftOut = leftOut || key.compare(0, name.size(), name) == 0;
     if (tableRead_ && owners.empty() && !leftOut)
-        Error(section, key, "no package's name begins this key (case counts): its archive is never extracted");
+        Error(section, key,
+              "no package's name begins this key (case counts): its archive is never extracted");
     else if (owners.size() > 1)
-        Error(section, key, "the key begins with the names of the packages " + PackageList(owners) +
-                                ": each of them extracts its archive");
+        Error(section, key,
+              "the key begins with the names of the packages " + PackageList(owners) +
+                  ": each of them extracts its archive");
     for (int i : owners) rows_[size_t(i)].named = true;
 
     // A cut name is reported already; no medium holds it.
@@ -117,10 +124,11 @@ void ScriptChecker::CheckDiskKey(int disk, const std::string& key, const std::st
         std::string elsewhere;
         for (const std::string& other : options_.media)
             if (elsewhere.empty() && IsFile(other + "\\" + archive)) elsewhere = other;
-        Error(section, key, "the archive " + QuoteText(archive) + " is not in " + dir +
-                                (elsewhere.empty() ? std::string()
-                                                   : " but in " + elsewhere + ": the setup asks for disk " +
-                                                         NumberText(disk) + " until it finds it there"));
+        Error(section, key,
+              "the archive " + QuoteText(archive) + " is not in " + dir +
+                  (elsewhere.empty() ? std::string()
+                                     : " but in " + elsewhere + ": the setup asks for disk " +
+                                           NumberText(disk) + " until it finds it there"));
     } else if (!(problem = ArchiveProblem(path.c_str(), contents)).empty()) {
         Error(section, key, path + " cannot be extracted whole: " + problem);
     }
@@ -139,12 +147,14 @@ void ScriptChecker::CheckMediaTotals() {
         const Package& p = Packages[i];
         if (!row.named || row.incomplete) continue;
         if (uint32_t(p.lFiles) != row.files)
-            Warning("Packages", p.szName, "the value says " + NumberText(p.lFiles) +
-                                              (p.lFiles == 1 ? " file" : " files") + "; its archives hold " +
-                                              NumberText(row.files));
+            Warning("Packages", p.szName,
+                    "the value says " + NumberText(p.lFiles) +
+                        (p.lFiles == 1 ? " file" : " files") + "; its archives hold " +
+                        NumberText(row.files));
         if (uint32_t(p.lSize) < row.bytes)
-            Warning("Packages", p.szName, "the value says " + NumberText(uint32_t(p.lSize) / 1024) +
-                                              " K; its archives unpack to " + NumberText(row.bytes) +
-                                              " bytes: the Options dialog counts too little space");
+            Warning("Packages", p.szName,
+                    "the value says " + NumberText(uint32_t(p.lSize) / 1024) +
+                        " K; its archives unpack to " + NumberText(row.bytes) +
+                        " bytes: the Options dialog counts too little space");
     }
 }

@@ -18,8 +18,8 @@ public:
     // Every key name of a section in file order. When the list does not fit
     // size bytes, reports it with what the setup does then (consequence)
     // and sets *overflowed when given.
-    std::vector<std::string> Keys(const char* section, uint32_t size, const std::string& consequence,
-                                  bool* overflowed = nullptr);
+    std::vector<std::string> Keys(const char* section, uint32_t size,
+                                  const std::string& consequence, bool* overflowed = nullptr);
     // The value of keys[index] as the setup reads it into size bytes (a
     // repeated key by its own line); a longer value is reported as cut and
     // sets *cut when given.

@@ -18,7 +18,8 @@ PlanPackage Package(const std::string& name, std::vector<uint64_t> packed) {
     return p;
 }
 
-const std::vector<DiskEntry> kSetup = {{"SETUP.EXE", 100000}, {"INSTALL.INI", 1000}, {"README.TXT", 2000}};
+const std::vector<DiskEntry> kSetup = {
+    {"SETUP.EXE", 100000}, {"INSTALL.INI", 1000}, {"README.TXT", 2000}};
 
 TEST(MediaPresets, HoldWhatAFreshlyFormattedDiskReportsFree) {
     struct Case {
@@ -27,8 +28,8 @@ TEST(MediaPresets, HoldWhatAFreshlyFormattedDiskReportsFree) {
         uint32_t cluster;
         unsigned root;
     } cases[] = {
-        {"360K", 362496, 1024, 112},   {"720K", 730112, 1024, 112}, {"1.2M", 1213952, 512, 224},
-        {"1.44m", 1457664, 512, 224},  {"2.88M", 2931712, 1024, 240}, {"CD", 0, 2048, 0},
+        {"360K", 362496, 1024, 112},  {"720K", 730112, 1024, 112},   {"1.2M", 1213952, 512, 224},
+        {"1.44m", 1457664, 512, 224}, {"2.88M", 2931712, 1024, 240}, {"CD", 0, 2048, 0},
     };
     for (const Case& c : cases) {
         const MediaPreset* p = FindMediaPreset(c.name);
@@ -51,11 +52,21 @@ TEST(ShortNames, FollowTheRulesOfAFat12RootEntry) {
         const char* name;
         bool upper, lower;  // accepted in capitals only, accepted with small letters
     } cases[] = {
-        {"SETUP.EXE", true, true},     {"CORE0101.ARC", true, true}, {"README", true, true},
-        {"A.B", true, true},           {"$~_-!.{}@", true, true},    {"readme.txt", false, true},
-        {"TOOLONGNAME.TXT", false, false}, {"NAME.TEXT", false, false}, {"NAME.", false, false},
-        {".TXT", false, false},        {"A.B.C", false, false},      {"SPACE X.TXT", false, false},
-        {"PLUS+.TXT", false, false},   {"", false, false},           {"\xe9T\xe9.TXT", false, false},
+        {"SETUP.EXE", true, true},
+        {"CORE0101.ARC", true, true},
+        {"README", true, true},
+        {"A.B", true, true},
+        {"$~_-!.{}@", true, true},
+        {"readme.txt", false, true},
+        {"TOOLONGNAME.TXT", false, false},
+        {"NAME.TEXT", false, false},
+        {"NAME.", false, false},
+        {".TXT", false, false},
+        {"A.B.C", false, false},
+        {"SPACE X.TXT", false, false},
+        {"PLUS+.TXT", false, false},
+        {"", false, false},
+        {"\xe9T\xe9.TXT", false, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(IsShortName(c.name, false), c.upper) << c.name;
@@ -73,23 +84,28 @@ TEST(DiskRules, RefuseWhatOldLayoutToolsLetSlip) {
     } cases[] = {
         {kSetup, ""},
         {full, ""},
-        {over, "the files take 1458176 bytes in clusters of 512, more than the 1457664 the disk holds"},
+        {over,
+         "the files take 1458176 bytes in clusters of 512, more than the 1457664 the disk holds"},
         {{{"setup.exe", 1}}, "\"setup.exe\" is no 8.3 name in capital letters"},
-        {{{"INSTALL.INI", 1}, {"SETUP.EXE", 1}, {"INSTALL.INI", 1}}, "\"INSTALL.INI\" is there twice"},
+        {{{"INSTALL.INI", 1}, {"SETUP.EXE", 1}, {"INSTALL.INI", 1}},
+         "\"INSTALL.INI\" is there twice"},
         {Entries(223, 1), ""},
-        {Entries(224, 1), "224 files, but the root directory holds 224 entries and one stays free for "
-                          "the volume label"},
+        {Entries(224, 1),
+         "224 files, but the root directory holds 224 entries and one stays free for "
+         "the volume label"},
     };
     for (const Case& c : cases) EXPECT_EQ(DiskProblem(floppy, c.files), c.problem);
     EXPECT_EQ(DiskProblem(*FindMediaPreset("360K"), Entries(112, 1)),
-              "112 files, but the root directory holds 112 entries and one stays free for the volume label");
+              "112 files, but the root directory holds 112 entries and one stays free for the "
+              "volume label");
     EXPECT_EQ(DiskProblem(*FindMediaPreset("cd"), Entries(5000, 1 << 20)), "");
 }
 
 // Every disk is asked for once, in ascending order: the archives' disks never
 // go back, a package's archives lie on distinct disks, each file is placed
 // once and in order, and every disk keeps the FAT12 rules.
-void ExpectSoundPlan(const MediaPreset& media, const std::vector<PlanPackage>& packages, const DiskPlan& plan) {
+void ExpectSoundPlan(const MediaPreset& media, const std::vector<PlanPackage>& packages,
+                     const DiskPlan& plan) {
     int lastDisk = 1;
     std::vector<size_t> next(packages.size());
     std::vector<int> lastOfPackage(packages.size(), 0);
@@ -119,8 +135,9 @@ TEST(DiskPlan, PlacesPackagesDiskByDiskInInstallOrder) {
         seen.push_back(std::to_string(a.disk) + ":" + a.name + ":" + std::to_string(a.count));
     // Disk 1 holds the setup files and one file of Alpha; disk 2 the rest of
     // Alpha and what fits of Beta; disk 3 the rest.
-    EXPECT_EQ(seen, (std::vector<std::string>{"1:ALPH0101.ARC:1", "2:ALPH0102.ARC:2", "2:BETA0201.ARC:1",
-                                              "3:BETA0202.ARC:1", "3:GAMM0301.ARC:1"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"1:ALPH0101.ARC:1", "2:ALPH0102.ARC:2", "2:BETA0201.ARC:1",
+                                        "3:BETA0202.ARC:1", "3:GAMM0301.ARC:1"}));
     ASSERT_EQ(plan.disks.size(), 3u);
     EXPECT_EQ(plan.disks[0][0].name, "SETUP.EXE");
     EXPECT_EQ(plan.disks[0][3].size, ArchiveBytes(150000, 6, 1));
@@ -140,7 +157,8 @@ TEST(DiskPlan, RootEntriesAndOneDirectoryMedia) {
 
     // A CD: one directory, one archive per package.
     const MediaPreset& cd = *FindMediaPreset("cd");
-    std::vector<PlanPackage> packages = {Package("Alpha", {150000, 150000, 150000}), Package("Beta", {5})};
+    std::vector<PlanPackage> packages = {Package("Alpha", {150000, 150000, 150000}),
+                                         Package("Beta", {5})};
     ASSERT_TRUE(PlanDisks(cd, kSetup, packages, plan, error)) << error;
     ExpectSoundPlan(cd, packages, plan);
     EXPECT_EQ(plan.disks.size(), 1u);
@@ -155,13 +173,18 @@ TEST(DiskPlan, RefusesWhatNoDiskHolds) {
         std::vector<PlanPackage> packages;
         std::string error;
     } cases[] = {
-        {kSetup, {Package("Alpha", {10}), Package("Big", {10, 400000})},
+        {kSetup,
+         {Package("Alpha", {10}), Package("Big", {10, 400000})},
          "Big: F1.FF1 packs to 400000 bytes, more than an empty 360K disk holds"},
-        {{{"SETUP.EXE", 400000}}, {Package("Alpha", {10})},
-         "disk 1 cannot hold the setup files: the files take 400384 bytes in clusters of 1024, more than "
+        {{{"SETUP.EXE", 400000}},
+         {Package("Alpha", {10})},
+         "disk 1 cannot hold the setup files: the files take 400384 bytes in clusters of 1024, "
+         "more than "
          "the 362496 the disk holds"},
-        {Entries(112, 1), {Package("Alpha", {10})},
-         "disk 1 cannot hold the setup files: 112 files, but the root directory holds 112 entries and one "
+        {Entries(112, 1),
+         {Package("Alpha", {10})},
+         "disk 1 cannot hold the setup files: 112 files, but the root directory holds 112 entries "
+         "and one "
          "stays free for the volume label"},
         {kSetup, {Package("Many", hundred)}, "Many: more than 99 archives"},
     };

@@ -12,7 +12,8 @@ TEST(ScriptTemplate, RefusesWhatTheBuilderWritesOrTheSetupWouldNotRead) {
     } cases[] = {
         {"[Install]\nname=T\n[Icons]\nA=B\n[icons]\nC=D\n",
          "section [icons] is written twice; the setup reads the first only"},
-        {"[Install]\nname=T\n[disk2]\nFonts=X.ARC\n", "section [disk2]: mkmedia writes the disk sections"},
+        {"[Install]\nname=T\n[disk2]\nFonts=X.ARC\n",
+         "section [disk2]: mkmedia writes the disk sections"},
         {"[Install]\nname=T\n Disks = 3\n", "[Install] disks: mkmedia writes the number of disks"},
         {"[Packages]\nFonts=a,b,?,?,FF1\n", "there is no [Install] section"},
         {"[Install]\nname=T\n[Diskette]\nx=y\n[Other]\ndisks=2\n", ""},
@@ -27,7 +28,8 @@ TEST(ScriptTemplate, RefusesWhatTheBuilderWritesOrTheSetupWouldNotRead) {
 
 TEST(ScriptTemplate, WritesTheNumbersDisksAndDiskSections) {
     const std::string text =
-        "; the sample\n[Install]\r\nname=Test\r\n\r\n[Packages]\r\n  Fonts = Core,FONTS,?,?,FF1,0\r\n"
+        "; the sample\n[Install]\r\nname=Test\r\n\r\n[Packages]\r\n  Fonts = "
+        "Core,FONTS,?,?,FF1,0\r\n"
         "Extra=Extra,EXTRA,?,?,FF1\n; Extra=kept\n[Icons]\nGroupName=Test";
     std::vector<ScriptLine> lines;
     std::string error;

@@ -1,10 +1,9 @@
 // The script checker with media: the archives the disk sections name,
 // present on the right disk, whole, and matching the package table.
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <cstring>
-
-#include <gtest/gtest.h>
 
 #include "app/archivecheck.h"
 #include "app/globals.h"
@@ -49,7 +48,8 @@ protected:
         ASSERT_TRUE(w.Finish());
     }
 
-    std::vector<std::string> Check(const std::string& script, const std::vector<std::string>& media) {
+    std::vector<std::string> Check(const std::string& script,
+                                   const std::vector<std::string>& media) {
         std::string path = dir / ("install" + std::to_string(++count) + ".ini");
         WriteFile(path, script);
         EXPECT_TRUE(UseScriptFile(path.c_str()));
@@ -78,17 +78,20 @@ TEST_F(MediaCheckTest, ArchivesOnTheirDisks) {
     // On the wrong disk, and on none.
     PfRename((disk2 + "\\FONTS2.ARC").c_str(), (disk1 + "\\FONTS2.ARC").c_str());
     EXPECT_EQ(Check(kScript, {disk1, disk2}),
-              std::vector<std::string>{"i:Disk2:Fonts: error: the archive \"FONTS2.ARC\" is not in " + disk2 +
-                                       " but in " + disk1 + ": the setup asks for disk 2 until it finds it there"});
+              std::vector<std::string>{
+                  "i:Disk2:Fonts: error: the archive \"FONTS2.ARC\" is not in " + disk2 +
+                  " but in " + disk1 + ": the setup asks for disk 2 until it finds it there"});
     PfRemove((disk1 + "\\FONTS2.ARC").c_str());
     EXPECT_EQ(Check(kScript, {disk1, disk2}),
-              std::vector<std::string>{"i:Disk2:Fonts: error: the archive \"FONTS2.ARC\" is not in " + disk2});
+              std::vector<std::string>{
+                  "i:Disk2:Fonts: error: the archive \"FONTS2.ARC\" is not in " + disk2});
 
-    EXPECT_EQ(Check(kScript, {disk1, disk2, cd}),
-              (std::vector<std::string>{
-                  "i:Install:disks: error: the script names 2 disks, but 3 media directories are given",
-                  "i:Disk2:Fonts: error: the archive \"FONTS2.ARC\" is not in " + disk2 + " but in " + cd +
-                      ": the setup asks for disk 2 until it finds it there"}));
+    EXPECT_EQ(
+        Check(kScript, {disk1, disk2, cd}),
+        (std::vector<std::string>{
+            "i:Install:disks: error: the script names 2 disks, but 3 media directories are given",
+            "i:Disk2:Fonts: error: the archive \"FONTS2.ARC\" is not in " + disk2 + " but in " +
+                cd + ": the setup asks for disk 2 until it finds it there"}));
 }
 
 TEST_F(MediaCheckTest, ArchivesThatCannotBeExtracted) {
@@ -102,7 +105,8 @@ TEST_F(MediaCheckTest, ArchivesThatCannotBeExtracted) {
     crcChanged[crcAt] = char(crcChanged[crcAt] ^ 0xff);
     std::string data(100, 'A');
     char crc[16], wrong[16];
-    uint32_t good = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size())));
+    uint32_t good =
+        uint32_t(crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size())));
     snprintf(crc, sizeof crc, "%08x", unsigned(good));
     snprintf(wrong, sizeof wrong, "%08x", unsigned(good ^ 0xffu));
 
@@ -114,7 +118,8 @@ TEST_F(MediaCheckTest, ArchivesThatCannotBeExtracted) {
     } cases[] = {
         {"hello", "no archive directory lies where its first 4 bytes point"},
         {whole.substr(0, whole.size() - 10), "its directory is cut short in member 2"},
-        {crcChanged, "member \"A.FF1\": its CRC-32 is " + std::string(crc) + ", the directory says " + wrong},
+        {crcChanged,
+         "member \"A.FF1\": its CRC-32 is " + std::string(crc) + ", the directory says " + wrong},
         {unsafe, "member \"..\\AB\": the name leaves the destination or names a device"},
     };
     for (const Case& c : cases) {
@@ -126,11 +131,12 @@ TEST_F(MediaCheckTest, ArchivesThatCannotBeExtracted) {
 TEST_F(MediaCheckTest, PackageNumbersAgainstTheArchives) {
     std::string script = kScript;
     script.replace(script.find("FONTS,3,1,"), 10, "FONTS,5,0,");
-    EXPECT_EQ(Check(script, {disk1, disk2}),
-              (std::vector<std::string>{
-                  "i:Packages:Fonts: warning: the value says 5 files; its archives hold 3",
-                  "i:Packages:Fonts: warning: the value says 0 K; its archives unpack to 300 bytes: the "
-                  "Options dialog counts too little space"}));
+    EXPECT_EQ(
+        Check(script, {disk1, disk2}),
+        (std::vector<std::string>{
+            "i:Packages:Fonts: warning: the value says 5 files; its archives hold 3",
+            "i:Packages:Fonts: warning: the value says 0 K; its archives unpack to 300 bytes: the "
+            "Options dialog counts too little space"}));
 
     ArchiveContents contents;
     EXPECT_EQ(ArchiveProblem((disk1 + "\\FONTS1.ARC").c_str(), contents), "");

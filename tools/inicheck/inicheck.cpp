@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
     for (const std::string& dir : options.media)
         if (!PfIsDirectory(dir.c_str())) return Unusable(dir + ": no such directory");
     if (!UseScriptFile(script))
-        return Unusable(std::string(script) + ": its full path is longer than the setup's 143 characters");
+        return Unusable(std::string(script) +
+                        ": its full path is longer than the setup's 143 characters");
 
     std::vector<ScriptFinding> findings = CheckScript(options);
     for (const ScriptFinding& f : findings) puts(FormatFinding(script, f).c_str());

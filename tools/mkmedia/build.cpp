@@ -33,7 +33,8 @@ void SetDate(const std::string& path, uint32_t stamp) {
 }
 
 std::vector<DiskEntry> SetupEntries(const Product& p, uint64_t scriptBytes) {
-    std::vector<DiskEntry> entries{{"SETUP.EXE", uint64_t(FileSize(p.setup))}, {"INSTALL.INI", scriptBytes}};
+    std::vector<DiskEntry> entries{{"SETUP.EXE", uint64_t(FileSize(p.setup))},
+                                   {"INSTALL.INI", scriptBytes}};
     if (!p.readme.empty()) entries.push_back({"README.TXT", uint64_t(FileSize(p.readme))});
     if (!p.ctl3d.empty()) entries.push_back({"CTL3D32.TMP", uint64_t(FileSize(p.ctl3d))});
     return entries;
@@ -43,7 +44,8 @@ std::vector<PlanPackage> PlanPackages(const Product& product) {
     std::vector<PlanPackage> packages;
     for (const ProductPackage& p : product.packages) {
         PlanPackage plan{p.name, {}};
-        for (const ProductFile& f : p.files) plan.files.push_back(PlanFile{f.storedName, f.size, f.packed});
+        for (const ProductFile& f : p.files)
+            plan.files.push_back(PlanFile{f.storedName, f.size, f.packed});
         packages.push_back(plan);
     }
     return packages;
@@ -80,8 +82,8 @@ bool PrepareOutDir(const std::string& dir, std::vector<Made>& made, std::string&
     if (PfIsDirectory(dir.c_str())) {
         std::vector<std::string> files, dirs;
         std::string pattern = dir + "\\*";
-        if (PfFindFiles(pattern.c_str(), files) && PfFindDirs(pattern.c_str(), dirs) && files.empty() &&
-            dirs.empty())
+        if (PfFindFiles(pattern.c_str(), files) && PfFindDirs(pattern.c_str(), dirs) &&
+            files.empty() && dirs.empty())
             return true;
         error = dir + ": not empty; mkmedia writes only into a new or empty directory";
         return false;
@@ -103,8 +105,10 @@ bool WriteFile(const std::string& path, const std::string& bytes, uint32_t stamp
     if (fp) made.push_back(Made{path, false});
     bool ok = fp && fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size();
     if (fp) ok = fclose(fp) == 0 && ok;
-    if (!ok) error = path + ": cannot write";
-    else SetDate(path, stamp);
+    if (!ok)
+        error = path + ": cannot write";
+    else
+        SetDate(path, stamp);
     return ok;
 }
 
@@ -165,7 +169,8 @@ std::string MediaScript(const std::vector<ScriptLine>& lines, const Product& pro
     for (const ProductPackage& p : product.packages) {
         uint64_t bytes = 0;
         for (const ProductFile& f : p.files) bytes += ClusterBytes(f.size, media.cluster);
-        packageValues.push_back({p.name, PackageValue(p.fields, unsigned(p.files.size()), (bytes + 1023) / 1024)});
+        packageValues.push_back(
+            {p.name, PackageValue(p.fields, unsigned(p.files.size()), (bytes + 1023) / 1024)});
     }
     std::vector<KeyValues> disks(plan.disks.size());
     for (const PlannedArchive& a : plan.archives)
@@ -173,8 +178,9 @@ std::string MediaScript(const std::vector<ScriptLine>& lines, const Product& pro
     return RenderScript(lines, int(plan.disks.size()), packageValues, disks);
 }
 
-bool BuildMedia(const Product& product, const std::vector<ScriptLine>& lines, const MediaPreset& media,
-                const std::string& outDir, BuildResult& result, std::string& error) {
+bool BuildMedia(const Product& product, const std::vector<ScriptLine>& lines,
+                const MediaPreset& media, const std::string& outDir, BuildResult& result,
+                std::string& error) {
     result = BuildResult{};
     std::string script;
     if (!Plan(product, lines, media, result.plan, script, error)) return false;
@@ -190,12 +196,14 @@ bool BuildMedia(const Product& product, const std::vector<ScriptLine>& lines, co
         error = product.script + ": its date lies outside 1980 to 2107";
         ok = false;
     }
-    ok = ok && CopyFile(product.setup, disk1 + "\\SETUP.EXE", made, error) &&
-         WriteFile(disk1 + "\\INSTALL.INI", script, scriptDate, made, error) &&
-         (product.readme.empty() || CopyFile(product.readme, disk1 + "\\README.TXT", made, error)) &&
-         (product.ctl3d.empty() || CopyFile(product.ctl3d, disk1 + "\\CTL3D32.TMP", made, error));
+    ok =
+        ok && CopyFile(product.setup, disk1 + "\\SETUP.EXE", made, error) &&
+        WriteFile(disk1 + "\\INSTALL.INI", script, scriptDate, made, error) &&
+        (product.readme.empty() || CopyFile(product.readme, disk1 + "\\README.TXT", made, error)) &&
+        (product.ctl3d.empty() || CopyFile(product.ctl3d, disk1 + "\\CTL3D32.TMP", made, error));
     for (const PlannedArchive& a : result.plan.archives)
-        ok = ok && WriteArchive(result.diskDirs[size_t(a.disk) - 1], a, product.packages[a.package], made, error);
+        ok = ok && WriteArchive(result.diskDirs[size_t(a.disk) - 1], a, product.packages[a.package],
+                                made, error);
     if (ok && UseScriptFile((disk1 + "\\INSTALL.INI").c_str())) {
         ScriptCheckOptions options;
         options.media = result.diskDirs;

@@ -11,9 +11,9 @@
 
 struct BuildResult {
     DiskPlan plan;
-    std::vector<std::string> diskDirs;     // OUTDIR\DISK1, OUTDIR\DISK2, ...
-    std::vector<ScriptFinding> findings;   // of the written script, checked with the disks
-    bool checked = false;                  // the written script could be checked
+    std::vector<std::string> diskDirs;    // OUTDIR\DISK1, OUTDIR\DISK2, ...
+    std::vector<ScriptFinding> findings;  // of the written script, checked with the disks
+    bool checked = false;                 // the written script could be checked
 };
 
 // The script the disks get, for a plan: the template with the packages'
@@ -25,5 +25,6 @@ std::string MediaScript(const std::vector<ScriptLine>& lines, const Product& pro
 // them below outDir, which must be missing or empty; then checks the
 // written script as the setup will read it, with the disks as media. On
 // failure (also on an error finding) nothing written stays.
-bool BuildMedia(const Product& product, const std::vector<ScriptLine>& lines, const MediaPreset& media,
-                const std::string& outDir, BuildResult& result, std::string& error);
+bool BuildMedia(const Product& product, const std::vector<ScriptLine>& lines,
+                const MediaPreset& media, const std::string& outDir, BuildResult& result,
+                std::string& error);

@@ -52,7 +52,8 @@ size_t FitOnDisk(const MediaPreset& media, const std::vector<DiskEntry>& disk,
     uint64_t packed = 0, names = 0;
     size_t count = 0;
     for (size_t i = first; i < files.size() && count < size_t(ARC_MAX_ENTRIES); ++i) {
-        uint64_t size = ArchiveBytes(packed + files[i].packed, names + files[i].storedName.size(), count + 1);
+        uint64_t size =
+            ArchiveBytes(packed + files[i].packed, names + files[i].storedName.size(), count + 1);
         if (size > MAX_ARCHIVE_BYTES) break;
         if (media.dataBytes && used + ClusterBytes(size, media.cluster) > media.dataBytes) break;
         packed += files[i].packed;
@@ -111,17 +112,19 @@ uint64_t DiskBytesUsed(const MediaPreset& media, const std::vector<DiskEntry>& f
 std::string DiskProblem(const MediaPreset& media, const std::vector<DiskEntry>& files) {
     std::set<std::string> seen;
     for (const DiskEntry& f : files) {
-        if (!IsShortName(f.name, false)) return "\"" + f.name + "\" is no 8.3 name in capital letters";
+        if (!IsShortName(f.name, false))
+            return "\"" + f.name + "\" is no 8.3 name in capital letters";
         if (!seen.insert(Upper(f.name)).second) return "\"" + f.name + "\" is there twice";
     }
     if (media.rootEntries && files.size() + 1 > media.rootEntries)
         return std::to_string(files.size()) + " files, but the root directory holds " +
-               std::to_string(media.rootEntries) + " entries and one stays free for the volume label";
+               std::to_string(media.rootEntries) +
+               " entries and one stays free for the volume label";
     uint64_t used = DiskBytesUsed(media, files);
     if (media.dataBytes && used > media.dataBytes)
         return "the files take " + std::to_string(used) + " bytes in clusters of " +
-               std::to_string(media.cluster) + ", more than the " + std::to_string(media.dataBytes) +
-               " the disk holds";
+               std::to_string(media.cluster) + ", more than the " +
+               std::to_string(media.dataBytes) + " the disk holds";
     return "";
 }
 
@@ -146,12 +149,13 @@ bool PlanDisks(const MediaPreset& media, const std::vector<DiskEntry>& setupFile
                 continue;
             }
             if (count == 0 || (oneDirectory && next + count < files.size()) || part == MAX_PARTS) {
-                error = packages[p].name + ": " +
-                        (part == MAX_PARTS ? "more than " + std::to_string(MAX_PARTS) + " archives"
-                         : count == 0      ? files[next].storedName + " packs to " +
-                                            std::to_string(files[next].packed) + " bytes, more than an empty " +
-                                            media.name + " disk holds"
-                                           : "more than one archive (2 GB or 32767 files) in one directory");
+                error =
+                    packages[p].name + ": " +
+                    (part == MAX_PARTS ? "more than " + std::to_string(MAX_PARTS) + " archives"
+                     : count == 0      ? files[next].storedName + " packs to " +
+                                        std::to_string(files[next].packed) +
+                                        " bytes, more than an empty " + media.name + " disk holds"
+                                  : "more than one archive (2 GB or 32767 files) in one directory");
                 return false;
             }
             std::string name = ArchiveName(packages[p].name, p, ++part);

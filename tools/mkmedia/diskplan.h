@@ -48,9 +48,9 @@ struct DiskEntry {
 };
 
 struct PlannedArchive {
-    size_t package;     // index into the packages
-    int disk;           // from 1
-    std::string name;   // 8.3 file name on the disk
+    size_t package;       // index into the packages
+    int disk;             // from 1
+    std::string name;     // 8.3 file name on the disk
     size_t first, count;  // the package's files it holds
     uint64_t bytes;
 };

@@ -87,17 +87,18 @@ void Summary(const MediaPreset& media, const Product& product, const BuildResult
     for (size_t d = 0; d < r.plan.disks.size(); ++d) {
         const std::vector<DiskEntry>& files = r.plan.disks[d];
         printf("%s: %u %s, %" PRIu64 " bytes in clusters of %u", r.diskDirs[d].c_str(),
-               unsigned(files.size()), files.size() == 1 ? "file" : "files", DiskBytesUsed(media, files),
-               unsigned(media.cluster));
-        if (media.dataBytes) printf(" of %" PRIu64 ", root entries %u of %u", media.dataBytes,
-                                    unsigned(files.size()), media.rootEntries - 1);
+               unsigned(files.size()), files.size() == 1 ? "file" : "files",
+               DiskBytesUsed(media, files), unsigned(media.cluster));
+        if (media.dataBytes)
+            printf(" of %" PRIu64 ", root entries %u of %u", media.dataBytes,
+                   unsigned(files.size()), media.rootEntries - 1);
         printf("\n");
         for (const DiskEntry& e : files) {
             printf("  %-12s %10" PRIu64, e.name.c_str(), e.size);
             for (const PlannedArchive& a : r.plan.archives)
                 if (a.name == e.name)
-                    printf("  %s, %u %s", product.packages[a.package].name.c_str(), unsigned(a.count),
-                           a.count == 1 ? "file" : "files");
+                    printf("  %s, %u %s", product.packages[a.package].name.c_str(),
+                           unsigned(a.count), a.count == 1 ? "file" : "files");
             printf("\n");
         }
     }
@@ -119,16 +120,19 @@ int Build(const char* dir, const char* outDir, const MediaPreset& media, const c
     if (!ReadText(product.script, text)) return Refuse(product.script + ": cannot be read");
     if (!SplitTemplate(text, lines, error)) return Refuse(product.script + ": " + error);
     bool ok = ReadPackageFiles(product, error);
-    for (const std::string& w : product.warnings) fprintf(stderr, "mkmedia: warning: %s\n", w.c_str());
+    for (const std::string& w : product.warnings)
+        fprintf(stderr, "mkmedia: warning: %s\n", w.c_str());
     if (!ok) return Refuse(error);
 
     BuildResult result;
     ok = BuildMedia(product, lines, media, outDir, result, error);
-    if (!result.diskDirs.empty()) Report(result.diskDirs[0] + "\\INSTALL.INI", result.findings, printed);
+    if (!result.diskDirs.empty())
+        Report(result.diskDirs[0] + "\\INSTALL.INI", result.findings, printed);
     if (!ok) return Refuse(error + "; nothing written");
     if (!result.checked)
-        fprintf(stderr, "mkmedia: warning: the written script was not checked: its full path is "
-                        "longer than 143 characters\n");
+        fprintf(stderr,
+                "mkmedia: warning: the written script was not checked: its full path is "
+                "longer than 143 characters\n");
     Summary(media, product, result);
     return kOk;
 }
@@ -150,8 +154,7 @@ int main(int argc, char** argv) {
         if (valued) {
             const char** value = argv[i][2] == 'm' ? &mediaName : &setup;
             *value = argv[++i];
-        }
-        else if (argv[i][0] == '-' && argv[i][1])
+        } else if (argv[i][0] == '-' && argv[i][1])
             return Usage(std::string("unknown option ") + argv[i]);
         else if (n < 2)
             args[n++] = argv[i];
@@ -160,6 +163,7 @@ int main(int argc, char** argv) {
     }
     if (n != 2) return Usage("PRODUCT and OUTDIR are needed");
     const MediaPreset* media = FindMediaPreset(mediaName);
-    if (!media) return Usage(std::string("unknown medium ") + mediaName + " (" + MediaPresetNames() + ")");
+    if (!media)
+        return Usage(std::string("unknown medium ") + mediaName + " (" + MediaPresetNames() + ")");
     return Build(args[0], args[1], *media, setup);
 }

@@ -46,7 +46,8 @@ bool CollectFiles(const std::string& root, const std::string& prefix,
         return false;
     }
     for (const std::string& n : names)
-        files.push_back(ProductFile{prefix.empty() ? n : prefix + "\\" + n, here + "\\" + n, 0, 0, 0});
+        files.push_back(
+            ProductFile{prefix.empty() ? n : prefix + "\\" + n, here + "\\" + n, 0, 0, 0});
     for (const std::string& d : dirs)
         if (!CollectFiles(root, prefix.empty() ? d : prefix + "\\" + d, files, error)) return false;
     return true;
@@ -94,8 +95,9 @@ bool ReadPackage(Product& product, const std::vector<std::string>& folders, std:
     used[size_t(k)] = true;
     std::string root = product.dir + "\\" + folders[size_t(k)];
     if (!CollectFiles(root, "", pkg.files, error)) return false;
-    std::sort(pkg.files.begin(), pkg.files.end(),
-              [](const ProductFile& a, const ProductFile& b) { return a.storedName < b.storedName; });
+    std::sort(pkg.files.begin(), pkg.files.end(), [](const ProductFile& a, const ProductFile& b) {
+        return a.storedName < b.storedName;
+    });
     if (pkg.files.empty()) {
         error = root + ": the package's folder holds no file";
         return false;
@@ -154,11 +156,12 @@ bool LocateProduct(const std::string& dir, const std::string& setup, Product& pr
                             : StrEqualNoCase(name.c_str(), "readme.txt")  ? &product.readme
                             : StrEqualNoCase(name.c_str(), "setup.exe")   ? &product.setup
                             : StrEqualNoCase(name.c_str(), "ctl3d32.tmp") ? &product.ctl3d
-                                                                           : nullptr;
+                                                                          : nullptr;
         if (role && role->empty())
             *role = path;
         else
-            product.warnings.push_back(path + ": not part of the product layout; left off the disks");
+            product.warnings.push_back(path +
+                                       ": not part of the product layout; left off the disks");
     }
     if (!setup.empty()) {
         if (!IsFile(setup)) {
@@ -167,8 +170,10 @@ bool LocateProduct(const std::string& dir, const std::string& setup, Product& pr
         }
         product.setup = setup;
     }
-    if (product.script.empty()) error = dir + " has no install.ini";
-    else if (product.setup.empty()) error = dir + " has no SETUP.EXE (or give --setup FILE)";
+    if (product.script.empty())
+        error = dir + " has no install.ini";
+    else if (product.setup.empty())
+        error = dir + " has no SETUP.EXE (or give --setup FILE)";
     return error.empty();
 }
 

@@ -55,7 +55,8 @@ bool SplitTemplate(const std::string& text, std::vector<ScriptLine>& lines, std:
             error = "section [" + section + "] is written twice; the setup reads the first only";
         else if (line.header && IsDiskSection(section))
             error = "section [" + section + "]: mkmedia writes the disk sections";
-        else if (StrEqualNoCase(section.c_str(), "Install") && StrEqualNoCase(line.key.c_str(), "disks"))
+        else if (StrEqualNoCase(section.c_str(), "Install") &&
+                 StrEqualNoCase(line.key.c_str(), "disks"))
             error = "[Install] disks: mkmedia writes the number of disks";
         if (!error.empty()) return false;
         lines.push_back(line);
@@ -64,17 +65,21 @@ bool SplitTemplate(const std::string& text, std::vector<ScriptLine>& lines, std:
     return error.empty();
 }
 
-std::string PackageValue(const std::vector<std::string>& fields, unsigned files, unsigned long long sizeK) {
+std::string PackageValue(const std::vector<std::string>& fields, unsigned files,
+                         unsigned long long sizeK) {
     std::string value;
     for (size_t i = 0; i < fields.size(); ++i) {
-        std::string field = i == 2 ? std::to_string(files) : i == 3 ? std::to_string(sizeK) : fields[i];
+        std::string field = i == 2   ? std::to_string(files)
+                            : i == 3 ? std::to_string(sizeK)
+                                     : fields[i];
         value += (i ? "," : "") + field;
     }
     return value;
 }
 
 std::string RenderScript(const std::vector<ScriptLine>& lines, int disks,
-                         const KeyValues& packageValues, const std::vector<KeyValues>& diskSections) {
+                         const KeyValues& packageValues,
+                         const std::vector<KeyValues>& diskSections) {
     std::string out;
     for (const ScriptLine& line : lines) {
         std::string text = line.text;

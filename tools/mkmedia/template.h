@@ -25,8 +25,10 @@ typedef std::vector<std::pair<std::string, std::string>> KeyValues;
 // key of "Packages" named in packageValues given its new value, and the
 // disk sections appended ("Disk1" first). Lines end in CR LF.
 std::string RenderScript(const std::vector<ScriptLine>& lines, int disks,
-                         const KeyValues& packageValues, const std::vector<KeyValues>& diskSections);
+                         const KeyValues& packageValues,
+                         const std::vector<KeyValues>& diskSections);
 
 // A package value with its files and size fields replaced: fields holds
 // the value's fields as the setup splits them.
-std::string PackageValue(const std::vector<std::string>& fields, unsigned files, unsigned long long sizeK);
+std::string PackageValue(const std::vector<std::string>& fields, unsigned files,
+                         unsigned long long sizeK);

@@ -21,12 +21,10 @@ const uint32_t SCRIPT_ICON_VALUE_SIZE = 300;
 const uint32_t SCRIPT_ARCHIVE_NAME_SIZE = 15;  // the archive a disk section's key names
 
 // Values after path codes are expanded.
-const size_t SCRIPT_DEST_PATH_SIZE = 260;     // BaseDir, as dest_path
 const size_t SCRIPT_WININI_VALUE_SIZE = 500;  // a plain WIN.INI value
 const size_t SCRIPT_COMMAND_SIZE = 500;       // a run item's command line
 const size_t SCRIPT_DELETE_PATH_SIZE = 760;   // a file to delete
 const size_t SCRIPT_PACKAGE_DEST_SIZE = 144;  // a package's destination directory
-const size_t SCRIPT_ARCHIVE_PATH_SIZE = 80;   // source directory and archive name
 
 // The run-item question "Do you want to \n%s ?" holds 199 characters, which
 // leaves 181 for the key name.

@@ -108,20 +108,7 @@ void ScriptChecker::CheckPackageFields(const std::string& name, char* fields[], 
                     " characters; the Options dialog shows " +
                     QuoteText(std::string(fields[0], sizeof(Package::szDescription) - 1)));
     if (n > 1 && !(n > 4 && IsSystemType(fields[4]))) CheckDirectoryField(name, fields[1]);
-    // A template's files and size are the media builder's to fill in.
-    if (n > 2 && !options_.isTemplate && !IsCountField(fields[2]))
-        Warning("Packages", name,
-                "the number of files " + QuoteText(fields[2]) + " reads as " +
-                    NumberText(ScriptNumber(fields[2])));
-    if (n > 3 && options_.isTemplate) {
-    } else if (n > 3 && !IsCountField(fields[3]))
-        Warning("Packages", name,
-                "the size in K " + QuoteText(fields[3]) + " reads as " +
-                    NumberText(ScriptNumber(fields[3])));
-    else if (n > 3 && ScriptNumber(fields[3]) > MAX_SIZE_K)
-        Error("Packages", name,
-              "the size " + QuoteText(fields[3]) + " is more than the " + NumberText(MAX_SIZE_K) +
-                  " K the setup can count");
+    CheckPackageNumbers(name, fields, n);
     if (n > 4 && !IsKnownType(fields[4]))
         Error("Packages", name,
               "unknown type keyword " + QuoteText(fields[4]) +
@@ -133,6 +120,23 @@ void ScriptChecker::CheckPackageFields(const std::string& name, char* fields[], 
             "the optional flag " + QuoteText(fields[5]) + " reads as 0: the package is required");
     if (n > 6)
         Warning("Packages", name, "the setup reads six fields and ignores " + QuoteText(fields[6]));
+}
+
+void ScriptChecker::CheckPackageNumbers(const std::string& name, char* fields[], int n) {
+    // A template's files and size are the media builder's to fill in.
+    if (options_.isTemplate) return;
+    if (n > 2 && !IsCountField(fields[2]))
+        Warning("Packages", name,
+                "the number of files " + QuoteText(fields[2]) + " reads as " +
+                    NumberText(ScriptNumber(fields[2])));
+    if (n > 3 && !IsCountField(fields[3]))
+        Warning("Packages", name,
+                "the size in K " + QuoteText(fields[3]) + " reads as " +
+                    NumberText(ScriptNumber(fields[3])));
+    else if (n > 3 && ScriptNumber(fields[3]) > MAX_SIZE_K)
+        Error("Packages", name,
+              "the size " + QuoteText(fields[3]) + " is more than the " + NumberText(MAX_SIZE_K) +
+                  " K the setup can count");
 }
 
 void ScriptChecker::CheckDirectoryField(const std::string& name, const char* field) {
@@ -149,8 +153,7 @@ void ScriptChecker::CheckDirectoryField(const std::string& name, const char* fie
     if (HasBlankEnds(field)) {
         Warning("Packages", name,
                 "the directory " + QuoteText(field) +
-                    " begins or ends with a blank, "
-                    "which stays part of its name");
+                    " begins or ends with a blank, which stays part of its name");
         return;
     }
     const bool absolute = strchr("%*&", field[0]) != nullptr;
@@ -159,8 +162,7 @@ void ScriptChecker::CheckDirectoryField(const std::string& name, const char* fie
     ExpandPaths(probe, field, "\x01");
     if (strchr(probe, '\x01')) {
         Warning("Packages", name,
-                "\"%I\" expands to nothing when the setup reads the packages: "
-                "the files go to " +
+                "\"%I\" expands to nothing when the setup reads the packages: the files go to " +
                     QuoteText(dir));
         return;
     }

@@ -42,6 +42,7 @@ private:
              const std::string& message);
     void CheckPackage(const std::vector<std::string>& keys, size_t index);
     void CheckPackageFields(const std::string& name, char* fields[], int n);
+    void CheckPackageNumbers(const std::string& name, char* fields[], int n);
     void CheckDirectoryField(const std::string& name, const char* field);
     void CheckDisk(int disk);
     void CheckDiskKey(int disk, const std::string& key, const std::string& archive, bool cut);

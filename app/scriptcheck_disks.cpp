@@ -110,17 +110,25 @@ void ScriptChecker::CheckDiskKey(int disk, const std::string& key, const std::st
         Error(section, key,
               "the key begins with the names of the packages " + PackageList(owners) +
                   ": each of them extracts its archive");
-    for (int i : owners) rows_[size_t(i)].named = true;
-
-    // A cut name is reported already; no medium holds it.
-    for (int i : owners) rows_[size_t(i)].incomplete = rows_[size_t(i)].incomplete || cut;
-    const std::string dir = options_.media.empty() || cut ? "" : MediaDir(disk);
-    if (dir.empty()) return;
-    const std::string path = dir + "\\" + archive;
     ArchiveContents contents;
-    std::string problem;
+    // A cut name is reported already; no medium holds it.
+    bool whole = !cut && (options_.media.empty() || CheckArchive(disk, key, archive, contents));
+    for (int i : owners) {
+        RowMedia& row = rows_[size_t(i)];
+        row.named = true;
+        row.incomplete = row.incomplete || !whole;
+        row.files += contents.files;
+        row.bytes += contents.bytes;
+    }
+}
+
+bool ScriptChecker::CheckArchive(int disk, const std::string& key, const std::string& archive,
+                                 ArchiveContents& contents) {
+    const std::string section = DiskSection(disk);
+    const std::string dir = MediaDir(disk);
+    if (dir.empty()) return false;  // more disks than media directories: reported once
+    const std::string path = dir + "\\" + archive;
     if (!IsFile(path)) {
-        problem = "missing";
         std::string elsewhere;
         for (const std::string& other : options_.media)
             if (elsewhere.empty() && IsFile(other + "\\" + archive)) elsewhere = other;
@@ -129,15 +137,11 @@ void ScriptChecker::CheckDiskKey(int disk, const std::string& key, const std::st
                   (elsewhere.empty() ? std::string()
                                      : " but in " + elsewhere + ": the setup asks for disk " +
                                            NumberText(disk) + " until it finds it there"));
-    } else if (!(problem = ArchiveProblem(path.c_str(), contents)).empty()) {
-        Error(section, key, path + " cannot be extracted whole: " + problem);
+        return false;
     }
-    for (int i : owners) {
-        RowMedia& row = rows_[size_t(i)];
-        row.incomplete = row.incomplete || !problem.empty();
-        row.files += contents.files;
-        row.bytes += contents.bytes;
-    }
+    std::string problem = ArchiveProblem(path.c_str(), contents);
+    if (!problem.empty()) Error(section, key, path + " cannot be extracted whole: " + problem);
+    return problem.empty();
 }
 
 void ScriptChecker::CheckMediaTotals() {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/archivecheck.h"
 #include "app/scriptcheck.h"
 
 class ScriptChecker {
@@ -46,6 +47,9 @@ private:
     void CheckDirectoryField(const std::string& name, const char* field);
     void CheckDisk(int disk);
     void CheckDiskKey(int disk, const std::string& key, const std::string& archive, bool cut);
+    // The archive on the disk's media directory; true when it extracts whole.
+    bool CheckArchive(int disk, const std::string& key, const std::string& archive,
+                      ArchiveContents& contents);
     void CheckMediaTotals();
     void CheckRunList(const char* section);
     bool CheckGroupName(const std::string& group);

@@ -2,6 +2,8 @@
 
 #include <climits>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/globals.h"
 #include "app/paths.h"
@@ -48,6 +50,48 @@ const char* NextKey(const char* list, uint32_t len, uint32_t& offset) {
         if (*name) return name;
     }
     return nullptr;
+}
+
+namespace {
+
+const uint32_t SECTION_SIZE = 32768;
+
+// How many names before name in the key list are the same, case aside.
+int Occurrence(const char* keys, const char* name) {
+    int count = 0;
+    for (const char* p = keys; p < name; p += strlen(p) + 1)
+        if (StrEqualNoCase(p, name)) ++count;
+    return count;
+}
+
+// The value of the given occurrence of a repeated key, as the profile reader
+// would give it; false when the section does not fit or has no such line.
+bool RepeatedValue(const char* section, const char* name, int occurrence, char* value,
+                   uint32_t size) {
+    std::vector<char> lines(SECTION_SIZE);
+    uint32_t len = PfGetProfileSection(section, lines.data(), SECTION_SIZE, szIniFile);
+    if (len == SECTION_SIZE - 2) return false;
+    const size_t nameLen = strlen(name);
+    for (const char* line = lines.data(); *line; line += strlen(line) + 1) {
+        const char* eq = strchr(line, '=');
+        if (!eq || size_t(eq - line) != nameLen || !StrPrefixNoCase(line, name, nameLen)) continue;
+        if (occurrence-- > 0) continue;
+        std::string text(eq + 1);
+        if (text.size() >= 2 && (text[0] == '"' || text[0] == '\'') && text.back() == text[0])
+            text = text.substr(1, text.size() - 2);
+        BufCopy(value, size, text.c_str());  // cut at size - 1, as the reader does
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void ReadKeyValue(const char* section, const char* keys, const char* name, char* value,
+                  uint32_t size) {
+    int occurrence = Occurrence(keys, name);
+    if (occurrence == 0 || !RepeatedValue(section, name, occurrence, value, size))
+        PfGetProfileString(section, name, "", value, size, szIniFile);
 }
 
 static void TooManyPackages() {

@@ -1,6 +1,7 @@
 // Reading the install script: key lists, comma lists, numbers, the package table.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "app/scriptlimits.h"
@@ -22,6 +23,18 @@ inline bool KeyListOverflowed(uint32_t len, uint32_t size) { return len == size 
 // Walks a key list of length len: returns the name at offset and moves the
 // offset past it, passing over empty names; null at the end.
 const char* NextKey(const char* list, uint32_t len, uint32_t& offset);
+
+// Reads the value of one entry of a section's key list into value (size
+// bytes, empty default): name points into keys, the list ReadKeyList gave.
+// The profile reader gives every repeat of a key the first one's value; a
+// repeat here takes its own line of the section, read by the same rules
+// (matching quotes removed, cut at size - 1).
+void ReadKeyValue(const char* section, const char* keys, const char* name, char* value,
+                  uint32_t size);
+template <size_t N>
+void ReadKeyValue(const char* section, const char* keys, const char* name, char (&value)[N]) {
+    ReadKeyValue(section, keys, name, value, N);
+}
 
 // Reads section "Packages" into Packages and iNumPackages. Returns 1, or 0
 // after "Too many packages" with the table empty.

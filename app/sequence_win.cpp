@@ -1,12 +1,16 @@
 // The installation sequence: its stages in order, the final message and the
 // product-information command.
+#include "app/disks_win.h"
 #include "app/globals.h"
 #include "app/paths.h"
+#include "app/postinstall.h"
 #include "app/script.h"
 #include "app/setup_win.h"
 #include "archive/winutil.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
+#include "ui/intro_win.h"
+#include "ui/options_win.h"
 
 namespace {
 
@@ -28,11 +32,10 @@ void ReadDestination() {
     StrUpper(dest_path);
 }
 
-// The Installation Options stage while the dialog is not part of the
-// program: the defaults, every package selected. 1 means go on.
-int AcceptDefaultOptions() {
-    for (int i = 0; i < iNumPackages; ++i) Packages[i].bSelected = 1;
-    return 1;
+// The Installation Options dialog: 1 to go on. A dialog that could not be
+// shown (-1) has approved nothing, so it ends the installation as Cancel does.
+int RunOptionsDialog() {
+    return DialogBoxParamA(hInst, "InstallOptions", hMainWnd, OptionsDlgProc, 0) > 0;
 }
 
 // Copies one file of exe_dir into the destination; skipped when either path
@@ -75,18 +78,26 @@ int doInstallation() {
         RefuseVersion();
         return 0;
     }
+    Intro(hMainWnd);
     ReadPackages();
     ReadDestination();
-    if (!AcceptDefaultOptions()) {
+    if (!RunOptionsDialog()) {
         cleanInstallFail();
         return 0;
     }
     StrUpper(dest_path);
     CopyReadmeAndScript();
+    if (!loadDisks()) {
+        cleanInstallFail();
+        return 0;
+    }
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     if (bSDCancelled) {
         PfMessageBox(hMainWnd, "Install Cancelled !", szTitle, MB_OK | MB_ICONEXCLAMATION);
     } else {
+        UpdateWinIni();
+        DoRunItems();
+        DoDeleteFiles();
         PfMessageBox(hMainWnd, "Install Completed !", szTitle, MB_OK | MB_ICONINFORMATION);
     }
     ShowProductInfo();

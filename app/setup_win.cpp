@@ -9,6 +9,7 @@
 #include "archive/winutil.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
+#include "ui/status_win.h"
 
 namespace {
 
@@ -50,16 +51,6 @@ void FindScript(HINSTANCE hInstance) {
     if (!BufFormat(szIniFile, "%sinstall.ini", exe_dir)) szIniFile[0] = '\0';
     PfGetProfileString("Install", "name", "", szTitle, sizeof szTitle, szIniFile);
     PfGetProfileString("Install", "disclaimer", "", szDisclaimer, sizeof szDisclaimer, szIniFile);
-}
-
-// Dispatches every waiting message, so the backdrop is drawn before the
-// first dialog of the installation takes over.
-void PumpWaiting() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
 }
 
 // Maximised, the window's caption and frame lie just outside the screen and
@@ -116,11 +107,11 @@ BOOL InitInstance(HINSTANCE hInstance, int) {
     FindScript(hInstance);
     hMainWnd = CreateMainWindow(hInstance);
     if (!hMainWnd) return 0;
-    PumpWaiting();
+    DoPeeks();
     ShowWindow(hMainWnd, SW_SHOWMAXIMIZED);
     UpdateWindow(hMainWnd);
     SetFocus(hMainWnd);
-    PumpWaiting();
+    DoPeeks();
     if (!lockAll()) return 0;
     int done = doInstallation();
     unlockAll();

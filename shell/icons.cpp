@@ -1,8 +1,6 @@
 #include "shell/icons.h"
 
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "app/globals.h"
 #include "app/paths.h"
@@ -15,45 +13,6 @@ namespace {
 
 const uint32_t KEY_LIST_SIZE = 500;
 const uint32_t VALUE_SIZE = 300;
-const uint32_t SECTION_SIZE = 32768;
-
-// How many names before name in the key list are the same, case aside.
-int Occurrence(const char* keys, const char* name) {
-    int count = 0;
-    for (const char* p = keys; p < name; p += strlen(p) + 1)
-        if (StrEqualNoCase(p, name)) ++count;
-    return count;
-}
-
-// The value of the given occurrence of a repeated key, as the profile reader
-// would give it (matching quotes removed, cut at VALUE_SIZE - 1); false when
-// the section does not fit or has no such line.
-bool RepeatedValue(const char* name, int occurrence, char (&value)[VALUE_SIZE]) {
-    std::vector<char> lines(SECTION_SIZE);
-    uint32_t len = PfGetProfileSection("Icons", lines.data(), SECTION_SIZE, szIniFile);
-    if (len == SECTION_SIZE - 2) return false;
-    const size_t nameLen = strlen(name);
-    for (const char* line = lines.data(); *line; line += strlen(line) + 1) {
-        const char* eq = strchr(line, '=');
-        if (!eq || size_t(eq - line) != nameLen || !StrPrefixNoCase(line, name, nameLen)) continue;
-        if (occurrence-- > 0) continue;
-        std::string text(eq + 1);
-        if (text.size() >= 2 && (text[0] == '"' || text[0] == '\'') && text.back() == text[0])
-            text = text.substr(1, text.size() - 2);
-        BufCopy(value, text.c_str());  // cut at VALUE_SIZE - 1, as the reader does
-        return true;
-    }
-    return false;
-}
-
-// The profile reader gives every repeat of a key the first one's value; a
-// repeated GroupName must still start its own group, so repeats take their
-// own line of the section.
-void ReadIconValue(const char* keys, const char* name, char (&value)[VALUE_SIZE]) {
-    int occurrence = Occurrence(keys, name);
-    if (occurrence == 0 || !RepeatedValue(name, occurrence, value))
-        PfGetProfileString("Icons", name, "", value, VALUE_SIZE, szIniFile);
-}
 
 void UnableToAddIcon() {
     PfMessageBox(hMainWnd, "Unable to add icon.", "Setup", MB_OK | MB_ICONEXCLAMATION);
@@ -104,7 +63,8 @@ void MakeScriptIcons(const IconMaker& maker) {
         const char* name = NextKey(keys, len, offset);
         if (!name) return;
         char value[VALUE_SIZE];
-        ReadIconValue(keys, name, value);
+        // A repeated GroupName must still start its own group.
+        ReadKeyValue("Icons", keys, name, value);
 
         if (strcmp(name, "GroupName") == 0) {
             // A cut or empty name would make a group nobody chose.

@@ -121,8 +121,20 @@ class Session:
         self.shots.mkdir(parents=True)
         self.host(self.media_dir).mkdir(parents=True)
         self.shot_count = 0
+        self.started = None
+        self.robot_lines = []
 
     # --- the Wine drive
+
+    def tool(self, name, *args):
+        """Runs one of the vendor's tools (arc, ff1) under Wine on C: paths;
+        returns its standard output."""
+        done = subprocess.run([str(WINE_RUN), getattr(self.args, name), *args], env=self.wine.env,
+                              capture_output=True, text=True)
+        if done.returncode != 0:
+            raise Failed(f"{name} {' '.join(args)}: exit code {done.returncode}\n"
+                         + done.stdout + done.stderr)
+        return done.stdout
 
     def host(self, winpath):
         """The host path of a C: path, matching existing names without regard to case."""
@@ -172,6 +184,20 @@ class Session:
     def robot(self, text):
         self.robot_text = textwrap.dedent(text)
 
+    @staticmethod
+    def past_options(title="Sample Fonts"):
+        """Robot steps of a user who clicks the intro box away and takes the
+        Installation Options as they stand."""
+        return f"""
+            window-with Presents
+            mouse 200
+            gone
+            window {title} Installation Options
+            enabled 109
+            click 109
+            gone
+            """
+
     # --- running
 
     def run(self, timeout=60):
@@ -187,6 +213,8 @@ class Session:
             script = self.work / "scenario.robot"
             script.write_text(self.robot_text)
             robot = Robot(self, script)
+            self.robot_lines = robot.timed
+        self.started = time.monotonic()
         setup = self.wine.start([f"{self.media_dir}\\{self.exe}"])
         try:
             code = self._wait(setup, robot, timeout)
@@ -221,6 +249,15 @@ class Session:
         if not condition:
             raise Failed(message)
 
+    def elapsed(self, step):
+        """Seconds from the start of the last SETUP.EXE run until the robot
+        began its first step that contains the text step (so the steps
+        before it had passed)."""
+        for when, line in self.robot_lines:
+            if step in line:
+                return when - self.started
+        raise Failed(f"the robot took no step {step}")
+
     def shot(self, name):
         """The host path of the screenshot the robot asked for by name."""
         found = sorted(self.shots.glob(f"*-{name}.png"))
@@ -231,6 +268,17 @@ class Session:
         out = subprocess.run(["convert", str(shot), "-format", f"%[pixel:p{{{x},{y}}}]", "info:"],
                              check=True, capture_output=True, text=True).stdout
         return tuple(int(v) for v in out[out.index("(") + 1:out.index(")")].split(","))
+
+    def colours(self, shot):
+        """How many pixels of each colour (r, g, b) the screenshot holds."""
+        out = subprocess.run(["convert", str(shot), "-format", "%c", "histogram:info:-"],
+                             check=True, capture_output=True, text=True).stdout
+        counts = {}
+        for line in out.splitlines():
+            count, _, rest = line.partition(":")
+            rgb = rest[rest.index("(") + 1:rest.index(")")].split(",")
+            counts[tuple(int(float(v)) for v in rgb[:3])] = int(count)
+        return counts
 
     def expect_backdrop(self, shot, width=1024, height=768):
         """The blue backdrop fills the screen to its edges: no caption or frame shows."""
@@ -247,6 +295,7 @@ class Robot:
 
     def __init__(self, session, script):
         self.session, self.lines = session, []
+        self.timed = []  # (arrival time, line)
         self.proc = session.wine.start([str(session.args.robot), windows_path(script)],
                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                        stderr=subprocess.STDOUT, text=True, bufsize=1)
@@ -256,6 +305,7 @@ class Robot:
         for line in self.proc.stdout:
             line = line.rstrip("\r\n")
             self.lines.append(line)
+            self.timed.append((time.monotonic(), line))
             if line.startswith("SHOT "):
                 self._answer(line[5:].strip())
 
@@ -292,8 +342,13 @@ def main():
     parser.add_argument("--robot", required=True, help="robot.exe as built")
     parser.add_argument("--work", default="build/windows/tests/e2e", help="screenshots and logs")
     parser.add_argument("--manual", action="store_true", help="no robot: you click")
+    parser.add_argument("--arc", help="arc.exe as built (default: beside SETUP.EXE)")
+    parser.add_argument("--ff1", help="ff1.exe as built (default: beside SETUP.EXE)")
     parser.add_argument("scenarios", nargs="+")
     args = parser.parse_args()
+    for tool in ("arc", "ff1"):
+        if not getattr(args, tool):
+            setattr(args, tool, str(Path(args.setup).parent / "tools" / tool / f"{tool}.exe"))
     failed = 0
     with Wine() as wine:
         for name in args.scenarios:

@@ -4,18 +4,26 @@
 //   robot.exe SCENARIO      follow the scenario; exit 0 when every step passed
 //   robot.exe --touch FILE  write FILE (a program for the install script to start)
 //
+// Checks (caption, text, enabled, disabled, visible, hidden) wait until
+// they hold, up to the timeout.
 // Commands (TEXT is the rest of the line, with \n, \t and \\ escapes; PATH
 // the rest of the line as it stands; ID a number, or ok, cancel, yes, no,
 // message = the text of a message box):
 //   window TITLE              wait for a dialog or message box titled TITLE;
 //                             it becomes the current window
 //   window-class CLASS TITLE  the same for a top-level window of class CLASS
+//   window-with TEXT          wait for a dialog that has a control showing
+//                             TEXT (for a dialog without a caption)
 //   caption TEXT              the current window's caption is TEXT
 //   text ID TEXT              control ID's text is TEXT
 //   set ID TEXT               put TEXT into control ID (an edit sends EN_CHANGE)
 //   select ID INDEX           select list item INDEX and notify the dialog
 //   unselect ID INDEX         clear it and notify the dialog
 //   click ID                  press button ID
+//   mouse ID                  a real left click in the middle of control ID
+//   key NAME                  a real key press: enter, escape, space or tab
+//   enabled ID | disabled ID  control ID is enabled | disabled
+//   visible ID | hidden ID    control ID is visible | hidden
 //   gone                      wait until the current window is destroyed
 //   absent TITLE              no dialog titled TITLE exists now
 //   file PATH | nofile PATH   the file exists | does not exist now
@@ -158,8 +166,12 @@ HWND Control(Robot& r, const std::string& idWord) {
     return control;
 }
 
-bool Expect(Robot& r, const std::string& what, const std::string& seen, const std::string& want) {
-    if (seen == want) return true;
+// Waits until read() gives want: a dialog may still be doing work that it
+// posted to itself when it appeared.
+template <typename Read>
+bool Expect(Robot& r, const std::string& what, Read read, const std::string& want) {
+    std::string seen;
+    if (WaitFor(r.timeoutMs, [&] { return (seen = read()) == want; })) return true;
     r.error = what + " is \"" + seen + "\", expected \"" + want + "\"";
     return false;
 }
@@ -214,6 +226,70 @@ bool Shot(Robot& r, const std::string& name) {
     return false;
 }
 
+// A visible dialog with a control whose text is text.
+HWND DialogWithText(const std::string& text) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w;
+         w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
+        if (!IsWindowVisible(w)) continue;
+        for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            if (ControlText(c) == text) return w;
+    }
+    return nullptr;
+}
+
+bool WindowWithStep(Robot& r, std::string args) {
+    std::string text = Unescape(args);
+    HWND found = nullptr;
+    if (!WaitFor(r.timeoutMs, [&] { return (found = DialogWithText(text)) != nullptr; }) ||
+        !WaitReady(r, found)) {
+        r.error = "no dialog showing \"" + text + "\" within " +
+                  std::to_string(r.timeoutMs / 1000) + " s";
+        return false;
+    }
+    r.window = found;
+    return true;
+}
+
+// Real input, as the user gives it: the cursor moved onto the control and
+// the button pressed and released there.
+bool MouseStep(Robot& r, std::string args) {
+    HWND control = Control(r, TakeWord(args));
+    if (!control) return false;
+    RECT rect;
+    GetWindowRect(control, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    return true;
+}
+
+bool KeyStep(Robot& r, std::string args) {
+    static const struct {
+        const char* name;
+        BYTE key;
+    } keys[] = {{"enter", VK_RETURN}, {"escape", VK_ESCAPE}, {"space", VK_SPACE}, {"tab", VK_TAB}};
+    std::string name = TakeWord(args);
+    for (const auto& k : keys) {
+        if (name != k.name) continue;
+        keybd_event(k.key, 0, 0, 0);
+        keybd_event(k.key, 0, KEYEVENTF_KEYUP, 0);
+        return true;
+    }
+    r.error = "unknown key " + name;
+    return false;
+}
+
+// A control's state, enabled or visible, as wanted (waiting like Expect).
+bool StateStep(Robot& r, std::string args, BOOL(WINAPI* state)(HWND), bool wanted,
+               const char* what) {
+    std::string id = TakeWord(args);
+    HWND control = Control(r, id);
+    if (!control) return false;
+    if (WaitFor(r.timeoutMs, [&] { return (state(control) != FALSE) == wanted; })) return true;
+    r.error = "control " + id + (wanted ? " is not " : " is ") + what;
+    return false;
+}
+
 bool WindowStep(Robot& r, std::string args) {
     return FindTopLevel(r, "#32770", Unescape(args));
 }
@@ -224,15 +300,19 @@ bool WindowClassStep(Robot& r, std::string args) {
 }
 
 bool CaptionStep(Robot& r, std::string args) {
-    char caption[256] = "";
-    GetWindowTextA(r.window, caption, sizeof caption);
+    auto caption = [&] {
+        char text[256] = "";
+        GetWindowTextA(r.window, text, sizeof text);
+        return std::string(text);
+    };
     return Expect(r, "the caption", caption, Unescape(args));
 }
 
 bool TextStep(Robot& r, std::string args) {
     std::string id = TakeWord(args);
     HWND control = Control(r, id);
-    return control && Expect(r, "control " + id, ControlText(control), Unescape(args));
+    return control && Expect(
+                          r, "control " + id, [&] { return ControlText(control); }, Unescape(args));
 }
 
 bool SetStep(Robot& r, std::string args) {
@@ -279,12 +359,23 @@ const struct {
 } kSteps[] = {
     {"window", WindowStep},
     {"window-class", WindowClassStep},
+    {"window-with", WindowWithStep},
     {"caption", CaptionStep},
     {"text", TextStep},
     {"set", SetStep},
     {"select", [](Robot& r, std::string a) { return SelectItem(r, a, TRUE); }},
     {"unselect", [](Robot& r, std::string a) { return SelectItem(r, a, FALSE); }},
     {"click", [](Robot& r, std::string a) { return Click(r, a); }},
+    {"mouse", MouseStep},
+    {"key", KeyStep},
+    {"enabled",
+     [](Robot& r, std::string a) { return StateStep(r, a, IsWindowEnabled, true, "enabled"); }},
+    {"disabled",
+     [](Robot& r, std::string a) { return StateStep(r, a, IsWindowEnabled, false, "enabled"); }},
+    {"visible",
+     [](Robot& r, std::string a) { return StateStep(r, a, IsWindowVisible, true, "visible"); }},
+    {"hidden",
+     [](Robot& r, std::string a) { return StateStep(r, a, IsWindowVisible, false, "visible"); }},
     {"gone", GoneStep},
     {"absent", AbsentStep},
     {"file", [](Robot& r, std::string a) { return FileState(r, a, true, 0); }},

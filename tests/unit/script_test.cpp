@@ -60,6 +60,27 @@ TEST(KeyList, WalksNamesAndPassesOverEmptyOnes) {
     EXPECT_EQ(seen, "one;two;three;");
 }
 
+// Every entry of the key list reads its own line, a repeat too, by the rules
+// of the profile reader.
+TEST(KeyList, RepeatedKeysReadTheirOwnLines) {
+    ScratchDir dir;
+    std::string path = dir / "install.ini";
+    WriteFile(path, "[S]\r\nFile=one\r\nOther=x\r\nfile = \"two\" \r\nFILE=three-long\r\n"
+                    "Bare\r\nFile='four'\r\n");
+    ASSERT_TRUE(BufCopy(szIniFile, path.c_str()));
+    char keys[100];
+    uint32_t len = ReadKeyList("S", keys, sizeof keys);
+    std::string seen;
+    uint32_t offset = 0;
+    while (const char* name = NextKey(keys, len, offset)) {
+        char value[6];
+        ReadKeyValue("S", keys, name, value);
+        seen += std::string(name) + "=" + value + ";";
+    }
+    EXPECT_EQ(seen, "File=one;Other=x;file=two;FILE=three;File=four;");
+    szIniFile[0] = '\0';
+}
+
 // A script in a scratch directory, made the script in use.
 class PackagesTest : public testing::Test {
 protected:

@@ -8,9 +8,14 @@
 
 #include "app/globals.h"
 #include "app/setup_win.h"
+#include "archive/arcwriter.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
+#include "resources/resource.h"
 #include "tests/unit/testenv.h"
+#include "tests/win/uidriver.h"
+#include "ui/intro_win.h"
+#include "ui/status_win.h"
 
 namespace {
 
@@ -50,19 +55,24 @@ TEST(MainWindow, CoversTheScreenInBlueWithItsCaptionAbove) {
     DestroyWindow(window);
 }
 
-// A media directory with a script and a readme, and the globals of a
-// program started from it.
+// A media directory with a script and a readme, the globals of a program
+// started from it, and a hidden owner window for the dialogs. Install runs
+// the sequence while the driver closes the intro box and presses OK in the
+// options dialog, unless a test has given the driver other steps.
 class Sequence : public testing::Test {
 protected:
     void SetUp() override {
+        hInst = GetModuleHandleA(nullptr);
         BufFormat(exe_dir, "%s\\", media.Path().c_str());
         BufFormat(szIniFile, "%sinstall.ini", exe_dir);
         BufCopy(szTitle, "Sample Fonts");
         bSDCancelled = 0;
-        hMainWnd = reinterpret_cast<HWND>(0x1234);
+        hMainWnd =
+            CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, hInst, nullptr);
         WriteFile(media / "readme.txt", "read me");
     }
     void TearDown() override {
+        DestroyWindow(hMainWnd);
         hMainWnd = nullptr;
         bSDCancelled = 0;
     }
@@ -72,15 +82,59 @@ protected:
         WriteFile(media / "install.ini", script);
     }
 
-    ScratchDir media, target;
+    static HWND Options() { return UiDriver::Dialog("Sample Fonts Installation Options"); }
+
+    // The intro box goes first; the options dialog never shows meanwhile.
+    void CloseIntro() {
+        driver.Then([this] {
+            if (!hIntroDlg) return false;
+            introBeforeOptions = !Options();
+            PostMessageA(hIntroDlg, WM_COMMAND, IDOK, 0);
+            return true;
+        });
+    }
+
+    // OK once the dialog has done its start-up and enabled it.
+    void PressOk() {
+        driver.Then([] {
+            HWND dialog = Options();
+            if (!dialog || !IsWindowEnabled(GetDlgItem(dialog, IDC_OPT_OK))) return false;
+            UiDriver::Click(dialog, IDC_OPT_OK);
+            return true;
+        });
+    }
+
+    int Install() {
+        if (driver.Done()) {
+            CloseIntro();
+            PressOk();
+        }
+        int result = doInstallation();
+        EXPECT_TRUE(driver.Done()) << "the intro box or the options dialog did not show";
+        EXPECT_TRUE(introBeforeOptions);
+        return result;
+    }
+
+    // One package whose only archive, F1.ARC, is not beside the program.
+    static constexpr const char* kDiskScript =
+        "[Packages]\r\nFonts=Sample fonts,FONTS,1,10,FF1,0\r\n[Disk1]\r\nFonts1=F1.ARC\r\n";
+    static void MakeArchive(const std::string& path) {
+        ArcWriter writer;
+        ASSERT_TRUE(writer.Create(path.c_str()) && writer.AddData("ONE.TXT", "1", 1, 0x2A215800) &&
+                    writer.Finish());
+    }
+
+    ScratchDir media, target, other;
     MessageBoxRecorder boxes;
+    UiDriver driver;
+    bool introBeforeOptions = false;
     std::string script;
 };
 
 TEST_F(Sequence, CopiesReadmeAndScriptAndDeletesTheScriptCopy) {
     std::string dest = target / "Fonts\\Sample";
-    Script("BaseDir=" + dest + "\r\n");
-    EXPECT_EQ(doInstallation(), 1);
+    Script("BaseDir=" + dest + "\r\ndisks=0\r\n");
+    EXPECT_EQ(Install(), 1);
 
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "Install Completed !");
@@ -97,22 +151,57 @@ TEST_F(Sequence, CopiesReadmeAndScriptAndDeletesTheScriptCopy) {
     EXPECT_EQ(bDestIsWindows, 0);
 }
 
+// Cancel in the status window while the disk prompt waits: the package
+// finishes, then "Install Cancelled !" and the script copy is deleted.
 TEST_F(Sequence, CancelledExtractionEndsWithItsOwnMessage) {
-    Script("BaseDir=" + (target / "DEST") + "\r\n");
-    bSDCancelled = 1;
-    EXPECT_EQ(doInstallation(), 1);
+    std::string dest = target / "DEST";
+    Script("BaseDir=" + dest + "\r\ndisks=1\r\n", kDiskScript);
+    MakeArchive(other / "F1.ARC");
+    CloseIntro();
+    PressOk();
+    driver.Then([this] {
+        HWND prompt = UiDriver::Dialog("Disk Needed");
+        if (!prompt) return false;
+        UiDriver::Click(hStatusDlg, IDCANCEL);
+        SetDlgItemTextA(prompt, IDC_DISK_DIR, other.Path().c_str());
+        UiDriver::Click(prompt, IDOK);
+        return true;
+    });
+    EXPECT_EQ(Install(), 1);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "Install Cancelled !");
     EXPECT_EQ(boxes.boxes[0].caption, "Sample Fonts");
     EXPECT_EQ(boxes.boxes[0].type, unsigned(MB_OK | MB_ICONEXCLAMATION));
-    EXPECT_FALSE(FileExists(target / "DEST\\install.ini"));
+    EXPECT_EQ(ReadFile(dest + "\\FONTS\\ONE.TXT"), "1");
+    EXPECT_FALSE(FileExists(dest + "\\install.ini"));
+}
+
+// The disk prompt cancelled and confirmed: the sequence ends at once and
+// leaves the readme and the script copy.
+TEST_F(Sequence, CancelledDiskPromptEndsTheInstallation) {
+    std::string dest = target / "DEST";
+    Script("BaseDir=" + dest + "\r\ndisks=1\r\n", kDiskScript);
+    boxes.Answer(IDYES);
+    CloseIntro();
+    PressOk();
+    driver.Then([] {
+        HWND prompt = UiDriver::Dialog("Disk Needed");
+        if (!prompt) return false;
+        UiDriver::Click(prompt, IDCANCEL);
+        return true;
+    });
+    EXPECT_EQ(Install(), 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Cancel Confirmation");
+    EXPECT_EQ(ReadFile(dest + "\\readme.txt"), "read me");
+    EXPECT_TRUE(FileExists(dest + "\\install.ini"));
 }
 
 TEST_F(Sequence, WindowsDirectoryGetsOnlyTheScriptCopyForAWhile) {
-    Script("BaseDir=%W\r\n");
+    Script("BaseDir=%W\r\ndisks=0\r\n");
     std::string windows = WindowsDir();
     ASSERT_FALSE(FileExists(windows + "\\readme.txt"));
-    EXPECT_EQ(doInstallation(), 1);
+    EXPECT_EQ(Install(), 1);
     EXPECT_EQ(bDestIsWindows, 1);
     EXPECT_FALSE(FileExists(windows + "\\readme.txt"));
     EXPECT_FALSE(FileExists(windows + "\\install.ini"));
@@ -120,16 +209,60 @@ TEST_F(Sequence, WindowsDirectoryGetsOnlyTheScriptCopyForAWhile) {
 }
 
 // A destination whose script copy would not fit in 143 characters: nothing
-// is copied, no script is in use, and the original script is left alone.
+// is copied, no script is in use, and the original script is left alone;
+// the extraction then finds no script and ends the installation.
 TEST_F(Sequence, TooLongADestinationCopiesNothing) {
     std::string dest = target.Path() + "\\";
     dest += std::string(140 - dest.size(), 'D');
-    Script("BaseDir=" + dest + "\r\n");
-    EXPECT_EQ(doInstallation(), 1);
+    Script("BaseDir=" + dest + "\r\ndisks=0\r\n");
+    EXPECT_EQ(Install(), 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Couldn't read install.ini");
     EXPECT_STREQ(szIniFile, "");
     EXPECT_TRUE(PfIsDirectory(dest.c_str()));
     EXPECT_FALSE(FileExists(dest + "\\readme.txt"));
     EXPECT_FALSE(FileExists(dest + "\\install.ini"));
+    EXPECT_EQ(ReadFile(media / "install.ini"), script);
+}
+
+// The directory typed in the options dialog, in small letters, is where the
+// readme and the script copy go, in capital letters.
+TEST_F(Sequence, OptionsDialogChoosesTheDestination) {
+    Script("BaseDir=" + (target / "DEFAULT") + "\r\ndisks=0\r\n");
+    std::string typed = target / "chosen";
+    CloseIntro();
+    driver.Then([&] {
+        HWND dialog = Options();
+        if (!dialog || !IsWindowEnabled(GetDlgItem(dialog, IDC_OPT_OK))) return false;
+        SetDlgItemTextA(dialog, IDC_OPT_DIR, typed.c_str());
+        UiDriver::Click(dialog, IDC_OPT_OK);
+        return true;
+    });
+    EXPECT_EQ(Install(), 1);
+    std::string upper = typed;
+    StrUpper(&upper[0]);
+    EXPECT_EQ(dest_path, upper);
+    EXPECT_EQ(ReadFile(typed + "\\readme.txt"), "read me");
+    EXPECT_FALSE(PfIsDirectory((target / "DEFAULT").c_str()));
+}
+
+// Cancel confirmed in the options dialog: the sequence ends at once, with
+// only the question asked and nothing created.
+TEST_F(Sequence, OptionsCancelledEndsTheInstallation) {
+    std::string dest = target / "DEST";
+    Script("BaseDir=" + dest + "\r\ndisks=0\r\n");
+    boxes.Answer(IDYES);
+    CloseIntro();
+    driver.Then([] {
+        HWND dialog = Options();
+        if (!dialog || !IsWindowEnabled(GetDlgItem(dialog, IDC_OPT_OK))) return false;
+        UiDriver::Click(dialog, IDCANCEL);
+        return true;
+    });
+    EXPECT_EQ(Install(), 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Cancel Confirmation");
+    EXPECT_FALSE(PfIsDirectory(dest.c_str()));
     EXPECT_EQ(ReadFile(media / "install.ini"), script);
 }
 

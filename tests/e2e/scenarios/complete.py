@@ -15,11 +15,13 @@ def run(s):
         [Install]
         name=Sample Fonts
         BaseDir={s.dest}
+        disks=0
         """)
     s.media("readme.txt", README)
     os.utime(s.host(s.media_dir + "\\readme.txt"), (README_TIME, README_TIME))
     s.robot(f"""
         window-class FFIWClass Sample Fonts Installation
+        {s.past_options()}
         window Sample Fonts
         text message Install Completed !
         file {s.dest}\\install.ini
@@ -40,4 +42,6 @@ def run(s):
 
     exports = subprocess.run(["i686-w64-mingw32-objdump", "-p", s.args.setup],
                              capture_output=True, text=True, check=True).stdout
-    s.expect("] MainWndProc" in exports, "SETUP.EXE does not export MainWndProc by name")
+    for name in ["MainWndProc", "OptionsDlgProc", "IntroDlg", "ExtractStatusDlgProc",
+                 "StatusDlgProc"]:
+        s.expect(f"] {name}\n" in exports, f"SETUP.EXE does not export {name} by name")

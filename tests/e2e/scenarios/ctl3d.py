@@ -11,10 +11,12 @@ def run(s):
         [Install]
         name=Sample Fonts
         BaseDir={s.dest}
+        disks=0
         """)
     # Wine's own library is refused, so the program's copy is needed.
     s.app_setting("DllOverrides", "ctl3d32", "native")
-    s.robot("""
+    s.robot(f"""
+        {s.past_options()}
         window Sample Fonts
         click ok
         gone

@@ -15,11 +15,21 @@ def run(s):
         name=Sample Fonts
         disclaimer=A demonstration of the font setup program.
         BaseDir={s.dest}
+        disks=0
         DirDesc=Sample Fonts
         """)
     s.media("readme.txt", README)
-    s.robot("""
+    s.robot(f"""
         window-class FFIWClass Sample Fonts Installation
+        window-with Presents
+        shot intro
+        mouse 200
+        gone
+        window Sample Fonts Installation Options
+        enabled 109
+        shot options
+        click 109
+        gone
         window Sample Fonts
         text message Install Completed !
         shot final-message

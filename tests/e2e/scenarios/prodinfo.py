@@ -14,10 +14,12 @@ def run(s):
         [Install]
         name=Sample Fonts
         BaseDir=%s
+        disks=0
         [Icons]
         ProdInfo=Product information,INFO.EXE --touch %%I\INFO.TXT
         """ % s.dest)
     s.robot(f"""
+        {s.past_options()}
         window Sample Fonts
         text message Install Completed !
         sleep 1000
@@ -35,10 +37,12 @@ def run(s):
         [Install]
         name=Sample Fonts
         BaseDir=%s
+        disks=0
         [Icons]
         Information=Product information,INFO.EXE --touch %%I\INFO.TXT
         """ % s.dest)
-    s.robot("""
+    s.robot(f"""
+        {s.past_options()}
         window Sample Fonts
         click ok
         gone

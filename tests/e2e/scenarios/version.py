@@ -9,6 +9,7 @@ def run(s):
         [Install]
         name=Sample Fonts
         BaseDir={s.dest}
+        disks=0
         """)
     s.media("readme.txt", "Read me first.\n")
 
@@ -29,7 +30,8 @@ def run(s):
     s.expect_backdrop(s.shot("refusal"))
 
     s.app_setting("", "Version", "win31")
-    s.robot("""
+    s.robot(f"""
+        {s.past_options()}
         window Sample Fonts
         absent Unsupported Windows Version
         text message Install Completed !

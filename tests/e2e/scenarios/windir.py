@@ -7,9 +7,11 @@ def run(s):
         [Install]
         name=Sample Fonts
         BaseDir=%W
+        disks=0
         """)
     s.media("readme.txt", "Read me first.\n")
-    s.robot(r"""
+    s.robot(rf"""
+        {s.past_options()}
         window Sample Fonts
         text message Install Completed !
         file C:\WINDOWS\install.ini

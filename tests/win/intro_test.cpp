@@ -1,0 +1,232 @@
+// The intro box from its real template: texts, fonts, colours, the logo as
+// drawn on screen, and the ways it closes.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/globals.h"
+#include "platform/strutil.h"
+#include "resources/resource.h"
+#include "tests/win/uidriver.h"
+#include "ui/dialogmath.h"
+#include "ui/intro_win.h"
+
+namespace {
+
+class IntroBox : public testing::Test {
+protected:
+    void SetUp() override {
+        hInst = GetModuleHandleA(nullptr);
+        BufCopy(szTitle, "Sample Fonts");
+        BufCopy(szDisclaimer, "Not for resale");
+    }
+    void TearDown() override {
+        if (hIntroDlg) DestroyWindow(hIntroDlg);
+        hIntroDlg = nullptr;
+    }
+
+    // The box as Intro makes it, without Intro's loop.
+    HWND Open() {
+        hIntroDlg = CreateDialogParamA(hInst, "IntroBox", nullptr, IntroDlg, 0);
+        UpdateWindow(hIntroDlg);
+        return hIntroDlg;
+    }
+
+    // Intro's loop while the driver plays the user; the time it took in ms.
+    DWORD RunIntro() {
+        DWORD start = GetTickCount();
+        Intro(nullptr);
+        return GetTickCount() - start;
+    }
+
+    UiDriver driver;
+};
+
+std::string Text(HWND dialog, int id) {
+    char text[256] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+LOGFONTA FontOf(HWND control) {
+    LOGFONTA font = {};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
+    return font;
+}
+
+int Dpi() {
+    HDC dc = GetDC(nullptr);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi;
+}
+
+// The number of pixels of a colour in a control's client area, read from the screen.
+int CountColour(HWND control, COLORREF colour) {
+    RECT r;
+    GetClientRect(control, &r);
+    HDC dc = GetDC(control);
+    int n = 0;
+    for (int y = 0; y < r.bottom; ++y)
+        for (int x = 0; x < r.right; ++x) n += GetPixel(dc, x, y) == colour;
+    ReleaseDC(control, dc);
+    return n;
+}
+
+COLORREF And(COLORREF a, COLORREF b) {
+    return a & b;
+}
+
+TEST_F(IntroBox, ShowsTheNameTheDisclaimerInRedAndNoCaption) {
+    BufCopy(szTitle, "Fonts & Faces");
+    BufCopy(szDisclaimer, "Tools & samples, not for resale");
+    HWND box = Open();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(Text(box, IDC_INTRO_TITLE), "Fonts && Faces");
+    EXPECT_EQ(Text(box, IDC_INTRO_DISCLAIMER), "Tools && samples, not for resale");
+    EXPECT_EQ(GetWindowLongA(box, GWL_STYLE) & WS_CAPTION, 0);
+
+    LOGFONTA title = FontOf(GetDlgItem(box, IDC_INTRO_TITLE));
+    EXPECT_EQ(title.lfHeight, PointsToPixels(30, Dpi()));
+    EXPECT_EQ(title.lfWeight, FW_BOLD);
+    EXPECT_TRUE(title.lfItalic);
+    EXPECT_EQ(title.lfPitchAndFamily & 0xF0, FF_SWISS);
+    EXPECT_EQ(FontOf(GetDlgItem(box, IDC_INTRO_DISCLAIMER)).lfHeight, PointsToPixels(12, Dpi()));
+
+    RECT r;
+    GetWindowRect(box, &r);
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2);
+    EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2);
+
+    EXPECT_GT(CountColour(GetDlgItem(box, IDC_INTRO_DISCLAIMER), RGB(255, 0, 0)), 20);
+    EXPECT_EQ(CountColour(GetDlgItem(box, IDC_INTRO_TITLE), RGB(255, 0, 0)), 0);
+    // The timer runs: killing it succeeds once.
+    EXPECT_TRUE(KillTimer(box, 2));
+}
+
+// A name twice as wide as its control at 30 points comes out at about 15.
+TEST_F(IntroBox, LongNameShrinksInProportion) {
+    HWND probe = Open();
+    HWND control = GetDlgItem(probe, IDC_INTRO_TITLE);
+    RECT client;
+    GetClientRect(control, &client);
+    LOGFONTA font = FontOf(control);
+    HFONT big = CreateFontIndirectA(&font);
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, big);
+    std::string name;
+    SIZE extent = {};
+    while (extent.cx < 2 * client.right && name.size() < 50) {
+        name += name.size() % 2 ? 'm' : 'W';
+        GetTextExtentPoint32A(dc, name.c_str(), int(name.size()), &extent);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    DeleteObject(big);
+    DestroyWindow(probe);
+    ASSERT_GE(extent.cx, 2 * client.right) << "50 characters do not reach twice the width";
+
+    BufCopy(szTitle, name.c_str());
+    HWND box = Open();
+    LOGFONTA shrunk = FontOf(GetDlgItem(box, IDC_INTRO_TITLE));
+    EXPECT_EQ(shrunk.lfHeight, ShrinkHeight(font.lfHeight, client.right, extent.cx));
+    double ratio = double(shrunk.lfHeight) / font.lfHeight;
+    EXPECT_GT(ratio, 0.4);
+    EXPECT_LE(ratio, 0.5);
+}
+
+// The logo is centred in its frame and ANDed with the background: its white
+// leaves the dialog's colour, its colours darken on it.
+TEST_F(IntroBox, LogoIsDrawnCentredWithSrcAnd) {
+    HWND box = Open();
+    HWND frame = GetDlgItem(box, IDC_INTRO_LOGO);
+    RECT client;
+    GetClientRect(frame, &client);
+    Span across = FitSpan(client.right, 250), down = FitSpan(client.bottom, 75);
+    ASSERT_EQ(across.length, 250) << "the frame is narrower than the logo";
+    HBITMAP logo = LoadBitmapA(hInst, "CompanyLogo");
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(memory, logo);
+    HDC dc = GetDC(frame);
+    COLORREF face = GetSysColor(COLOR_BTNFACE);
+    int wrong = 0;
+    std::string first;
+    for (int y = 0; y < down.length; ++y) {
+        for (int x = 0; x < across.length; ++x) {
+            int fx = across.offset + x, fy = down.offset + y;
+            // The white frame the static draws along its edges lies above the logo.
+            if (fx == 0 || fy == 0 || fx == client.right - 1 || fy == client.bottom - 1) continue;
+            COLORREF want = And(GetPixel(memory, x, y), face), seen = GetPixel(dc, fx, fy);
+            if (seen != want && !wrong++)
+                first = std::to_string(x) + "," + std::to_string(y) + ": " + std::to_string(seen) +
+                        " not " + std::to_string(want);
+        }
+    }
+    EXPECT_EQ(wrong, 0) << "first difference at logo pixel " << first;
+    // The picture has colour where it is not white.
+    EXPECT_NE(And(GetPixel(memory, 34, 36), face), face);
+    ReleaseDC(frame, dc);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(logo);
+}
+
+TEST_F(IntroBox, EnterEscapeAndAClickCloseIt) {
+    struct Case {
+        const char* what;
+        UINT message;
+        WPARAM wParam;
+    } cases[] = {
+        {"Enter", WM_KEYDOWN, VK_RETURN},
+        {"Escape", WM_KEYDOWN, VK_ESCAPE},
+        {"a click", WM_LBUTTONDOWN, 0},
+    };
+    for (const Case& c : cases) {
+        HWND seen = nullptr;
+        driver.Then([&] {
+            if (!hIntroDlg) return false;
+            seen = hIntroDlg;
+            // Real input: a key goes to the focus, a click to the window
+            // under the cursor (the title, a static that passes it on).
+            if (c.message == WM_LBUTTONDOWN) {
+                RECT r;
+                GetWindowRect(GetDlgItem(hIntroDlg, IDC_INTRO_TITLE), &r);
+                SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+                mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+                mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+            } else {
+                keybd_event(BYTE(c.wParam), 0, 0, 0);
+                keybd_event(BYTE(c.wParam), 0, KEYEVENTF_KEYUP, 0);
+            }
+            return true;
+        });
+        DWORD took = RunIntro();
+        EXPECT_LT(took, 3000u) << c.what;
+        EXPECT_TRUE(seen) << c.what;
+        EXPECT_FALSE(IsWindow(seen)) << c.what;
+        EXPECT_EQ(hIntroDlg, nullptr) << c.what;
+    }
+}
+
+// Command 101 is the one command that leaves the box open; others close it.
+TEST_F(IntroBox, CommandsCloseItButOne) {
+    HWND box = Open();
+    SendMessageA(box, WM_COMMAND, IDC_INTRO_TITLE, 0);
+    EXPECT_TRUE(IsWindow(box));
+    EXPECT_EQ(hIntroDlg, box);
+    SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_INTRO_TITLE, 1), 0);
+    EXPECT_FALSE(IsWindow(box));
+    EXPECT_EQ(hIntroDlg, nullptr);
+}
+
+TEST_F(IntroBox, LeftAloneItClosesAfterTenSeconds) {
+    DWORD took = RunIntro();
+    EXPECT_GE(took, 9900u);
+    EXPECT_LT(took, 12000u);
+    EXPECT_EQ(hIntroDlg, nullptr);
+}
+
+}  // namespace

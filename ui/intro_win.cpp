@@ -1,0 +1,160 @@
+// The intro box. It runs modeless under its own loop in Intro, which offers
+// each message to the box's keyboard handling first, so Enter and Escape
+// arrive as commands.
+#include "ui/intro_win.h"
+
+#include <cstring>
+
+#include "app/globals.h"
+#include "resources/resource.h"
+#include "ui/dialogmath.h"
+#include "ui/status_win.h"
+
+HWND hIntroDlg;
+
+namespace {
+
+const UINT_PTR kIntroTimer = 2;
+const UINT kIntroMillis = 10000;
+const int kTitlePoints = 30, kDisclaimerPoints = 12;
+
+HBITMAP hLogo;
+HFONT hTitleFont, hDisclaimerFont;
+
+// Sets a control's text with its ampersands doubled, on a font fitted to it.
+HFONT SetFittedText(HWND hDlg, int id, const char* text, LOGFONTA* font) {
+    char shown[2 * sizeof szDisclaimer];
+    DoubleAmpersands(shown, sizeof shown, text);
+    HFONT fitted = ScaleToFit(GetDlgItem(hDlg, id), shown, font);
+    SetDlgItemTextA(hDlg, id, shown);
+    return fitted;
+}
+
+void StartIntro(HWND hDlg) {
+    HDC dc = GetDC(hDlg);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(hDlg, dc);
+    LOGFONTA font = {};
+    font.lfHeight = PointsToPixels(kTitlePoints, dpi);
+    font.lfWeight = FW_BOLD;
+    font.lfItalic = TRUE;
+    font.lfQuality = PROOF_QUALITY;
+    font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    hTitleFont = SetFittedText(hDlg, IDC_INTRO_TITLE, szTitle, &font);
+    font.lfHeight = PointsToPixels(kDisclaimerPoints, dpi);
+    hDisclaimerFont = SetFittedText(hDlg, IDC_INTRO_DISCLAIMER, szDisclaimer, &font);
+    CenterDlg(hDlg);
+    hLogo = LoadBitmapA(hInst, "CompanyLogo");
+    SetFocus(hDlg);
+    SetTimer(hDlg, kIntroTimer, kIntroMillis, nullptr);
+}
+
+void CloseIntro(HWND hDlg) {
+    KillTimer(hDlg, kIntroTimer);
+    DestroyWindow(hDlg);
+    hIntroDlg = nullptr;
+}
+
+void DeleteIntroObjects() {
+    DeleteObject(hLogo);
+    DeleteObject(hTitleFont);
+    DeleteObject(hDisclaimerFont);
+    hLogo = nullptr;
+    hTitleFont = hDisclaimerFont = nullptr;
+}
+
+void PaintIntro(HWND hDlg) {
+    PAINTSTRUCT ps;
+    BeginPaint(hDlg, &ps);
+    DrawLogo(hDlg, IDC_INTRO_LOGO, hLogo);
+    EndPaint(hDlg, &ps);
+}
+
+// The disclaimer in red on the dialog's own background; other statics keep
+// the default colours.
+INT_PTR StaticColours(HDC dc, HWND control) {
+    if (GetDlgCtrlID(control) != IDC_INTRO_DISCLAIMER) return FALSE;
+    SetTextColor(dc, RGB(255, 0, 0));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+}  // namespace
+
+void Intro(HWND hOwner) {
+    hIntroDlg = CreateDialogParamA(hInst, "IntroBox", hOwner, IntroDlg, 0);
+    MSG msg;
+    while (hIntroDlg) {
+        // Sleeps while nothing is waiting rather than spinning for ten seconds.
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            WaitMessage();
+            continue;
+        }
+        if (!IsDialogMessageA(hIntroDlg, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+INT_PTR CALLBACK IntroDlg(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            StartIntro(hDlg);
+            return FALSE;  // the focus is set
+        case WM_PAINT:
+            PaintIntro(hDlg);
+            return TRUE;
+        case WM_CTLCOLORSTATIC:
+            return StaticColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_TIMER:
+            if (wParam == kIntroTimer) CloseIntro(hDlg);
+            return TRUE;
+        case WM_LBUTTONDOWN:
+            CloseIntro(hDlg);
+            return TRUE;
+        case WM_COMMAND:
+            if (wParam != IDC_INTRO_TITLE) CloseIntro(hDlg);
+            return TRUE;
+        case WM_DESTROY:
+            DeleteIntroObjects();
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+HFONT ScaleToFit(HWND hControl, const char* text, LOGFONTA* font) {
+    HFONT made = CreateFontIndirectA(font);
+    SendMessageA(hControl, WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);
+    HDC dc = GetDC(hControl);
+    HGDIOBJ old = SelectObject(dc, made);
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc, text, int(strlen(text)), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(hControl, dc);
+    RECT client;
+    GetClientRect(hControl, &client);
+    if (client.right >= extent.cx) return made;
+    font->lfHeight = ShrinkHeight(font->lfHeight, client.right, extent.cx);
+    HFONT smaller = CreateFontIndirectA(font);
+    SendMessageA(hControl, WM_SETFONT, reinterpret_cast<WPARAM>(smaller), FALSE);
+    DeleteObject(made);
+    return smaller;
+}
+
+void DrawLogo(HWND hDlg, int id, HBITMAP hBitmap) {
+    HWND control = GetDlgItem(hDlg, id);
+    BITMAP bm;
+    if (!control || !hBitmap || !GetObjectA(hBitmap, sizeof bm, &bm)) return;
+    RECT client;
+    GetClientRect(control, &client);
+    Span across = FitSpan(client.right, bm.bmWidth), down = FitSpan(client.bottom, bm.bmHeight);
+    HDC dc = GetDC(control);
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, hBitmap);
+    BitBlt(dc, across.offset, down.offset, across.length, down.length, memory, 0, 0, SRCAND);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ReleaseDC(control, dc);
+}

@@ -9,6 +9,7 @@
 #include "archive/winutil.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
+#include "shell/shellgroup.h"
 #include "ui/intro_win.h"
 #include "ui/options_win.h"
 
@@ -95,6 +96,7 @@ int doInstallation() {
     if (bSDCancelled) {
         PfMessageBox(hMainWnd, "Install Cancelled !", szTitle, MB_OK | MB_ICONEXCLAMATION);
     } else {
+        AddExeItems();
         UpdateWinIni();
         DoRunItems();
         DoDeleteFiles();

@@ -3,12 +3,17 @@
 // run from inside the instance set-up, before the message loop.
 #include "app/setup_win.h"
 
+// After windows.h, which it needs.
+#include <dde.h>
+
 #include <cstring>
 
 #include "app/globals.h"
 #include "archive/winutil.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
+#include "shell/envquery.h"
+#include "shell/progman.h"
 #include "ui/status_win.h"
 
 namespace {
@@ -43,12 +48,16 @@ void CopyCtl3dFromMedia() {
     if (fit) FileCopy(source, target);
 }
 
-// The script beside the program, and its product texts.
+// The script beside the program.
 void FindScript(HINSTANCE hInstance) {
     GetModuleFileNameA(hInstance, exe_dir, sizeof exe_dir);
     if (char* slash = strrchr(exe_dir, '\\')) slash[1] = '\0';
     // A script path cut short would name another file: none is read then.
     if (!BufFormat(szIniFile, "%sinstall.ini", exe_dir)) szIniFile[0] = '\0';
+}
+
+// The product title and disclaimer of the script.
+void ReadProductTexts() {
     PfGetProfileString("Install", "name", "", szTitle, sizeof szTitle, szIniFile);
     PfGetProfileString("Install", "disclaimer", "", szDisclaimer, sizeof szDisclaimer, szIniFile);
 }
@@ -105,6 +114,8 @@ HWND CreateMainWindow(HINSTANCE hInstance) {
 BOOL InitInstance(HINSTANCE hInstance, int) {
     hInst = hInstance;
     FindScript(hInstance);
+    GetWinFontDir(szWinFontDir, sizeof szWinFontDir);
+    ReadProductTexts();
     hMainWnd = CreateMainWindow(hInstance);
     if (!hMainWnd) return 0;
     DoPeeks();
@@ -128,6 +139,12 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
+            return 0;
+        case WM_DDE_ACK:
+            DDE_ACKnowledge(hWnd, reinterpret_cast<HWND>(wParam), long(lParam), 0);
+            return 0;
+        case WM_DDE_TERMINATE:
+            DDE_Terminate();
             return 0;
         default:
             return DefWindowProcA(hWnd, message, wParam, lParam);

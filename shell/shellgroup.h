@@ -16,3 +16,8 @@ int shellMakeShortcut(const char* group, const char* cmdLine, const char* title,
                       const char* iconFile);
 // Releases what shellInit made ready.
 void shellDeinit();
+
+// Makes the program group and the icons of the script's "Icons" section while
+// the status window shows "Installing Desktop Icons". Reports nothing: the
+// failures it meets are shown to the user.
+void AddExeItems();

@@ -1,11 +1,15 @@
 #include <windows.h>
 
+#include "app/globals.h"
 #include "app/paths.h"
+#include "platform/platform.h"
 #include "shell/envquery.h"
+#include "shell/icons.h"
 #include "shell/progman.h"
 #include "shell/shellgroup.h"
 #include "shell/shelllink.h"
 #include "shell/shelltext.h"
+#include "ui/status_win.h"
 
 int bUseShellDll;
 
@@ -56,7 +60,31 @@ int DdeShortcut(const char* cmdLine, const char* title, const char* iconFile) {
     return MakeAddItemCommand(cmd, cmdLine, title, iconFile) && Send(cmd) ? 1 : 0;
 }
 
+// "Too many icons" is shown after the window has gone; the finish then has
+// nothing left to close.
+void CloseIconStatus() {
+    if (hStatusDlg) DestroyWindow(hStatusDlg);
+    hStatusDlg = nullptr;
+}
+
+const IconMaker kShellMaker = {shellMakeFolder, shellMakeShortcut, CloseIconStatus};
+
 }  // namespace
+
+void AddExeItems() {
+    // The dialog clears bSDCancelled as it opens.
+    hStatusDlg = CreateDialogParamA(hInst, "StatusDlg", hMainWnd, StatusDlgProc, 0);
+    SendMessageA(hStatusDlg, WM_STATUS_LINE1, 0,
+                 reinterpret_cast<LPARAM>("Installing Desktop Icons"));
+    const int ready = shellInit();
+    if (ready)
+        MakeScriptIcons(kShellMaker);
+    else
+        PfMessageBox(hMainWnd, "Unable to install icons.", "Setup", MB_OK | MB_ICONEXCLAMATION);
+    CloseIconStatus();
+    if (ready) shellDeinit();
+    SetFocus(hMainWnd);
+}
 
 int shellInit() {
     bUseShellDll = CanLoad("shell32.dll") && CanLoad("ole32.dll");

@@ -2,14 +2,17 @@
 // "PROGMAN" that records what it is sent.
 //
 //   progman_server LOG READY_EVENT [--reject PREFIX]... [--stall PREFIX]...
-//                  [--end-after N]
+//                  [--cancel-at PREFIX]... [--end-after N]
 //
 // Every line of LOG is one event: "CONNECT", "EXECUTE <bytes> <verdict>
-// <text>" (bytes as received, the NUL included), "DISCONNECT", "END". An
-// execute command that begins with a --reject prefix is refused ("reject");
-// one that begins with a --stall prefix is accepted after 1500 ms ("stall");
-// others are accepted at once ("accept"). After the N-th command of
-// --end-after the server ends the conversation. The named
+// <text>" (bytes as received, the NUL included), "CANCEL <status line>",
+// "DISCONNECT", "END". An execute command that begins with a --reject prefix
+// is refused ("reject"); one that begins with a --stall prefix is accepted
+// after 1500 ms ("stall"); others are accepted at once ("accept"). A command
+// that begins with a --cancel-at prefix presses Cancel in the client's status
+// window ("Install") before it is answered, and the log shows the window's
+// first line. After the N-th command of --end-after the server ends the
+// conversation. The named
 // event READY_EVENT is set once the service is registered. A WM_QUIT posted to
 // the main thread ends the program. It pumps messages all the time, as every
 // window owner must while others broadcast DDE initiations.
@@ -23,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource.h"
+
 namespace {
 
 const UINT WM_END_CONVERSATION = WM_APP + 1;
@@ -32,6 +37,7 @@ HSZ hszProgman;
 FILE* fpLog;
 std::vector<std::string> rejectPrefixes;
 std::vector<std::string> stallPrefixes;
+std::vector<std::string> cancelPrefixes;
 int endAfter = -1;
 int executed = 0;
 
@@ -46,7 +52,40 @@ bool Begins(const std::string& text, const std::vector<std::string>& prefixes) {
     return false;
 }
 
-HDDEDATA Execute(HDDEDATA data) {
+BOOL CALLBACK FindStatusWindow(HWND hwnd, LPARAM found) {
+    char cls[16] = "", title[16] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetWindowTextA(hwnd, title, sizeof title);
+    if (strcmp(cls, "#32770") != 0 || strcmp(title, "Install") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
+// A user's Cancel click in the client's status window while the command is
+// being carried out. Sent, not posted: the client's wait for the answer
+// handles sent messages (and DDE ones) only, and this one arrives ahead of
+// the answer.
+void PressClientCancel(HCONV conv) {
+    CONVINFO info = {};
+    info.cb = sizeof info;
+    HWND status = nullptr;
+    if (DdeQueryConvInfo(conv, QID_SYNC, &info))
+        EnumThreadWindows(GetWindowThreadProcessId(info.hwndPartner, nullptr), FindStatusWindow,
+                          reinterpret_cast<LPARAM>(&status));
+    if (!status) {
+        Log("CANCEL without a status window");
+        return;
+    }
+    // Read from the window manager: a WM_GETTEXT would wait for the client,
+    // which is waiting for this answer.
+    char line[100] = "";
+    GetWindowTextA(GetDlgItem(status, IDC_STATUS_LINE1), line, sizeof line);
+    SendNotifyMessageA(status, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(GetDlgItem(status, IDCANCEL)));
+    Log(std::string("CANCEL ") + line);
+}
+
+HDDEDATA Execute(HCONV conv, HDDEDATA data) {
     DWORD size = DdeGetData(data, nullptr, 0, 0);
     std::string text(size, '\0');
     if (size) DdeGetData(data, reinterpret_cast<LPBYTE>(&text[0]), size, 0);
@@ -59,11 +98,12 @@ HDDEDATA Execute(HDDEDATA data) {
                  : " accept ") +
         text);
     if (stall) Sleep(1500);
+    if (Begins(text, cancelPrefixes)) PressClientCancel(conv);
     if (++executed == endAfter) PostThreadMessageA(GetCurrentThreadId(), WM_END_CONVERSATION, 0, 0);
     return reinterpret_cast<HDDEDATA>(reject ? DDE_FNOTPROCESSED : DDE_FACK);
 }
 
-HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ topic, HSZ, HDDEDATA data, ULONG_PTR,
+HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV conv, HSZ topic, HSZ, HDDEDATA data, ULONG_PTR,
                            ULONG_PTR) {
     switch (type) {
         case XTYP_CONNECT:
@@ -71,7 +111,7 @@ HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ topic, HSZ, HDDEDATA data
             Log("CONNECT");
             return reinterpret_cast<HDDEDATA>(TRUE);
         case XTYP_EXECUTE:
-            return Execute(data);
+            return Execute(conv, data);
         case XTYP_DISCONNECT:
             Log("DISCONNECT");
             return nullptr;
@@ -93,6 +133,8 @@ bool ReadOptions(int argc, char** argv) {
             rejectPrefixes.push_back(argv[++i]);
         } else if (strcmp(argv[i], "--stall") == 0 && i + 1 < argc) {
             stallPrefixes.push_back(argv[++i]);
+        } else if (strcmp(argv[i], "--cancel-at") == 0 && i + 1 < argc) {
+            cancelPrefixes.push_back(argv[++i]);
         } else if (strcmp(argv[i], "--end-after") == 0 && i + 1 < argc) {
             endAfter = atoi(argv[++i]);
         } else {
@@ -108,7 +150,7 @@ int main(int argc, char** argv) {
     if (!ReadOptions(argc, argv)) {
         fprintf(stderr,
                 "usage: progman_server LOG READY_EVENT [--reject PREFIX]... "
-                "[--stall PREFIX]... [--end-after N]\n");
+                "[--stall PREFIX]... [--cancel-at PREFIX]... [--end-after N]\n");
         return 2;
     }
     fpLog = fopen(argv[1], "w");

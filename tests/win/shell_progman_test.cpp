@@ -1,13 +1,9 @@
 // Program Manager DDE. shell32.dll must be missing for shellInit to take this
 // way, so the cases run in a copy of this program that cannot load it. They
 // talk to our own server (progman_server), whose log shows every command as
-// it arrived, and to Wine's own Program Manager.
-//
-// Wine's desktop process serves "PROGMAN" too. Our server raises its windows
-// to the top, so the broadcast of an initiation reaches it first, and an
-// answer filter on the client's thread drops answers from any other process,
-// so the conversation is always with the server meant (or, for "no server",
-// with nobody).
+// it arrived, and to Wine's own Program Manager. OnlyServer makes sure that
+// the conversation is with the server meant (or, for "no server", with
+// nobody).
 #include <windows.h>
 // After windows.h, which it needs.
 #include <dde.h>
@@ -31,143 +27,6 @@ namespace {
 
 const char kGroup[] = "Acme Fonts";
 const char kWineGroup[] = "Setup Wine Progman";
-
-// --- Our server, started for one case.
-class ProgmanServer {
-public:
-    explicit ProgmanServer(const std::vector<std::string>& options = {}) {
-        static int count = 0;
-        std::string tag = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++count);
-        log_ = ExeDir() + "\\progman_" + tag + ".log";
-        std::string eventName = "ProgmanServerReady_" + tag;
-        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
-        std::string exe = ExeDir() + "\\progman_server.exe";
-        std::string cmdLine = "\"" + exe + "\" \"" + log_ + "\" " + eventName;
-        for (const std::string& o : options) cmdLine += " \"" + o + "\"";
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        if (CreateProcessA(exe.c_str(), &cmdLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           &si, &pi_)) {
-            HANDLE both[2] = {ready, pi_.hProcess};
-            started_ = WaitForMultipleObjects(2, both, FALSE, 10000) == WAIT_OBJECT_0;
-        }
-        CloseHandle(ready);
-    }
-    ~ProgmanServer() {
-        Stop();
-        DeleteFileA(log_.c_str());
-    }
-
-    bool Started() const { return started_; }
-    DWORD Pid() const { return pi_.dwProcessId; }
-
-    // Waits until the log holds the line.
-    bool WaitForLine(const std::string& line, DWORD ms) {
-        for (DWORD waited = 0; waited <= ms; waited += 10) {
-            for (const std::string& l : Lines())
-                if (l == line) return true;
-            Sleep(10);
-        }
-        return false;
-    }
-
-    // Ends the server and gives its log.
-    std::vector<std::string> Stop() {
-        if (pi_.hProcess) {
-            PostThreadMessageA(pi_.dwThreadId, WM_QUIT, 0, 0);
-            if (WaitForSingleObject(pi_.hProcess, 10000) != WAIT_OBJECT_0)
-                TerminateProcess(pi_.hProcess, 3);
-            CloseHandle(pi_.hProcess);
-            CloseHandle(pi_.hThread);
-            pi_ = PROCESS_INFORMATION{};
-        }
-        return Lines();
-    }
-
-private:
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        if (FILE* fp = fopen(log_.c_str(), "r")) {
-            char line[512];
-            while (fgets(line, sizeof line, fp)) {
-                std::string l(line);
-                while (!l.empty() && (l.back() == '\n' || l.back() == '\r')) l.pop_back();
-                lines.push_back(l);
-            }
-            fclose(fp);
-        }
-        return lines;
-    }
-
-    std::string log_;
-    PROCESS_INFORMATION pi_ = {};
-    bool started_ = false;
-};
-
-// The log line of a command as our server received it, its NUL included.
-std::string Executed(const std::string& text, const char* verdict = "accept") {
-    return "EXECUTE " + std::to_string(text.size() + 1) + " " + verdict + " " + text;
-}
-
-// --- Lets only one process answer the DDE initiations of this thread.
-DWORD allowedPid;
-const char kOriginalProc[] = "ShellTestProc";
-
-bool FromAllowed(HWND sender) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(sender, &pid);
-    return pid == allowedPid;
-}
-
-LRESULT CALLBACK FilterProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    WNDPROC original = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kOriginalProc));
-    HWND sender = reinterpret_cast<HWND>(wParam);
-    if (msg == WM_DDE_ACK && !FromAllowed(sender)) {
-        // An answer to our initiation: ignored. No WM_DDE_TERMINATE goes back,
-        // since the server's reply to it would end Wine's wait for the first
-        // transaction with a failure; the other server keeps a conversation
-        // without partner.
-        GlobalDeleteAtom(LOWORD(lParam));
-        GlobalDeleteAtom(HIWORD(lParam));
-        return 0;
-    }
-    return IsWindowUnicode(hwnd) ? CallWindowProcW(original, hwnd, msg, wParam, lParam)
-                                 : CallWindowProcA(original, hwnd, msg, wParam, lParam);
-}
-
-LRESULT CALLBACK SubclassNewWindows(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND) {
-        HWND hwnd = reinterpret_cast<HWND>(wParam);
-        LONG_PTR proc = reinterpret_cast<LONG_PTR>(FilterProc);
-        LONG_PTR original = IsWindowUnicode(hwnd) ? SetWindowLongPtrW(hwnd, GWLP_WNDPROC, proc)
-                                                  : SetWindowLongPtrA(hwnd, GWLP_WNDPROC, proc);
-        SetPropA(hwnd, kOriginalProc, reinterpret_cast<HANDLE>(original));
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-class OnlyServer {
-public:
-    explicit OnlyServer(DWORD pid) {
-        allowedPid = pid;
-        hook_ = SetWindowsHookExA(WH_CBT, SubclassNewWindows, nullptr, GetCurrentThreadId());
-    }
-    ~OnlyServer() { UnhookWindowsHookEx(hook_); }
-    OnlyServer(const OnlyServer&) = delete;
-    OnlyServer& operator=(const OnlyServer&) = delete;
-
-private:
-    HHOOK hook_;
-};
-
-DWORD PartnerPid() {
-    CONVINFO info = {};
-    info.cb = sizeof info;
-    if (!DdeQueryConvInfo(hConv, QID_SYNC, &info)) return 0;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(info.hwndPartner, &pid);
-    return pid;
-}
 
 void PumpMessages() {
     MSG msg;
@@ -441,7 +300,11 @@ TEST(WineProgman, MakesTheGroupFolderAndItsLinks) {
     const std::string folder = std::string(startMenu) + "\\Programs\\" + kWineGroup;
     RemoveFolder(folder);
 
+    const std::vector<DWORD> explorers = ExplorerProcesses();
     CopyRun run = RunInCopy("wineprogman", "win_tests_progman", true, "*");
+    // The group's folder windows would outlive the tests.
+    std::cout << "folder windows opened by Wine's Program Manager: " << EndExplorersSince(explorers)
+              << "\n";
     ASSERT_TRUE(CopyPassed(run, 1)) << run.output;
     ASSERT_TRUE(Exists(folder));
     struct Item {

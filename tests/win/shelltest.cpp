@@ -1,10 +1,18 @@
 #include "tests/win/shelltest.h"
 
+// After windows.h, which they need.
+#include <dde.h>
+#include <ddeml.h>
 #include <gtest/gtest.h>
 #include <shobjidl.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <vector>
+
+#include "shell/progman.h"
 
 namespace {
 
@@ -82,6 +90,16 @@ void ReadLinkFields(IShellLinkA* link, LinkInfo& info) {
     info.iconFile = text;
 }
 
+void SetAppValue(const std::string& key, const char* name, const char* value) {
+    HKEY hkey;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &hkey,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(hkey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                   DWORD(strlen(value) + 1));
+    RegCloseKey(hkey);
+}
+
 }  // namespace
 
 std::string CopyMode() {
@@ -106,14 +124,10 @@ CopyRun RunInCopy(const char* mode, const char* copyName, bool noShell32, const 
 
     std::string appKey = std::string("Software\\Wine\\AppDefaults\\") + copyName + ".exe";
     std::string overrides = appKey + "\\DllOverrides";
-    if (noShell32) {
-        HKEY key;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, overrides.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                            &key, nullptr) == ERROR_SUCCESS) {
-            RegSetValueExA(key, "shell32", 0, REG_SZ, reinterpret_cast<const BYTE*>("disabled"), 9);
-            RegCloseKey(key);
-        }
-    }
+    std::string x11 = appKey + "\\X11 Driver";
+    if (noShell32) SetAppValue(overrides, "shell32", "disabled");
+    // Unmanaged windows, as for win_tests: no wait for a window manager.
+    SetAppValue(x11, "Managed", "N");
 
     std::string outPath = ExeDir() + "\\" + copyName + ".out";
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
@@ -143,6 +157,7 @@ CopyRun RunInCopy(const char* mode, const char* copyName, bool noShell32, const 
     DeleteFileA(outPath.c_str());
     DeleteFileA(exe.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, overrides.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, x11.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, appKey.c_str());
     return run;
 }
@@ -291,4 +306,152 @@ bool ReadLink(const std::string& file, LinkInfo& info) {
     if (initialised) coUninitialize();
     FreeLibrary(ole32);
     return loaded;
+}
+
+ProgmanServer::ProgmanServer(const std::vector<std::string>& options) {
+    static int count = 0;
+    std::string tag = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++count);
+    log_ = ExeDir() + "\\progman_" + tag + ".log";
+    std::string eventName = "ProgmanServerReady_" + tag;
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
+    std::string exe = ExeDir() + "\\progman_server.exe";
+    std::string cmdLine = "\"" + exe + "\" \"" + log_ + "\" " + eventName;
+    for (const std::string& o : options) cmdLine += " \"" + o + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (CreateProcessA(exe.c_str(), &cmdLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                       &pi_)) {
+        HANDLE both[2] = {ready, pi_.hProcess};
+        started_ = WaitForMultipleObjects(2, both, FALSE, 10000) == WAIT_OBJECT_0;
+    }
+    CloseHandle(ready);
+}
+
+ProgmanServer::~ProgmanServer() {
+    Stop();
+    DeleteFileA(log_.c_str());
+}
+
+bool ProgmanServer::WaitForLine(const std::string& line, DWORD ms) const {
+    for (DWORD waited = 0; waited <= ms; waited += 10) {
+        for (const std::string& l : Lines())
+            if (l == line) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+std::vector<std::string> ProgmanServer::Stop() {
+    if (pi_.hProcess) {
+        PostThreadMessageA(pi_.dwThreadId, WM_QUIT, 0, 0);
+        if (WaitForSingleObject(pi_.hProcess, 10000) != WAIT_OBJECT_0)
+            TerminateProcess(pi_.hProcess, 3);
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+        pi_ = PROCESS_INFORMATION{};
+    }
+    return Lines();
+}
+
+std::vector<std::string> ProgmanServer::Lines() const {
+    std::vector<std::string> lines;
+    if (FILE* fp = fopen(log_.c_str(), "r")) {
+        char line[512];
+        while (fgets(line, sizeof line, fp)) {
+            std::string l(line);
+            while (!l.empty() && (l.back() == '\n' || l.back() == '\r')) l.pop_back();
+            lines.push_back(l);
+        }
+        fclose(fp);
+    }
+    return lines;
+}
+
+std::string Executed(const std::string& text, const char* verdict) {
+    return "EXECUTE " + std::to_string(text.size() + 1) + " " + verdict + " " + text;
+}
+
+namespace {
+
+DWORD allowedPid;
+const char kOriginalProc[] = "ShellTestProc";
+
+bool FromAllowed(HWND sender) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(sender, &pid);
+    return pid == allowedPid;
+}
+
+LRESULT CALLBACK FilterProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    WNDPROC original = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kOriginalProc));
+    HWND sender = reinterpret_cast<HWND>(wParam);
+    if (msg == WM_DDE_ACK && !FromAllowed(sender)) {
+        // An answer to our initiation: ignored. No WM_DDE_TERMINATE goes back,
+        // since the server's reply to it would end Wine's wait for the first
+        // transaction with a failure; the other server keeps a conversation
+        // without partner.
+        GlobalDeleteAtom(LOWORD(lParam));
+        GlobalDeleteAtom(HIWORD(lParam));
+        return 0;
+    }
+    return IsWindowUnicode(hwnd) ? CallWindowProcW(original, hwnd, msg, wParam, lParam)
+                                 : CallWindowProcA(original, hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK SubclassNewWindows(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        HWND hwnd = reinterpret_cast<HWND>(wParam);
+        LONG_PTR proc = reinterpret_cast<LONG_PTR>(FilterProc);
+        LONG_PTR original = IsWindowUnicode(hwnd) ? SetWindowLongPtrW(hwnd, GWLP_WNDPROC, proc)
+                                                  : SetWindowLongPtrA(hwnd, GWLP_WNDPROC, proc);
+        SetPropA(hwnd, kOriginalProc, reinterpret_cast<HANDLE>(original));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+OnlyServer::OnlyServer(DWORD pid) {
+    allowedPid = pid;
+    hook_ = SetWindowsHookExA(WH_CBT, SubclassNewWindows, nullptr, GetCurrentThreadId());
+}
+
+OnlyServer::~OnlyServer() {
+    UnhookWindowsHookEx(hook_);
+}
+
+DWORD PartnerPid() {
+    CONVINFO info = {};
+    info.cb = sizeof info;
+    if (!DdeQueryConvInfo(hConv, QID_SYNC, &info)) return 0;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(info.hwndPartner, &pid);
+    return pid;
+}
+
+std::vector<DWORD> ExplorerProcesses() {
+    std::vector<DWORD> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (lstrcmpiA(entry.szExeFile, "explorer.exe") == 0) found.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return found;
+}
+
+int EndExplorersSince(const std::vector<DWORD>& before) {
+    DWORD desktop = 0;
+    GetWindowThreadProcessId(GetDesktopWindow(), &desktop);
+    int ended = 0;
+    for (DWORD pid : ExplorerProcesses()) {
+        if (pid == desktop || std::find(before.begin(), before.end(), pid) != before.end()) continue;
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+            if (TerminateProcess(process, 0)) ++ended;
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+    return ended;
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // --- Cases that run only in a copy of win_tests.
 
@@ -75,3 +76,58 @@ const uint32_t linkHasIconLocation = 0x40;
 // Reads a link file back through IShellLinkA and IPersistFile (ole32.dll
 // loaded at run time); false when it cannot be loaded.
 bool ReadLink(const std::string& file, LinkInfo& info);
+
+// --- Program Manager.
+
+// Our Program Manager stand-in (progman_server.exe beside this program),
+// started for one case with its options; its log shows every command as it
+// arrived.
+class ProgmanServer {
+public:
+    explicit ProgmanServer(const std::vector<std::string>& options = {});
+    ~ProgmanServer();
+    ProgmanServer(const ProgmanServer&) = delete;
+    ProgmanServer& operator=(const ProgmanServer&) = delete;
+
+    bool Started() const { return started_; }
+    DWORD Pid() const { return pi_.dwProcessId; }
+    // Waits until the log holds the line.
+    bool WaitForLine(const std::string& line, DWORD ms) const;
+    // Ends the server and gives its log.
+    std::vector<std::string> Stop();
+
+private:
+    std::vector<std::string> Lines() const;
+
+    std::string log_;
+    PROCESS_INFORMATION pi_ = {};
+    bool started_ = false;
+};
+
+// The log line of a command as our server received it, its NUL included.
+std::string Executed(const std::string& text, const char* verdict = "accept");
+
+// While it lives, only the process pid may answer the DDE initiations of
+// this thread (0: nobody). Wine's desktop process serves "PROGMAN" too; our
+// server raises its windows to the top, so the broadcast reaches it first,
+// and this filter drops the answers of every other process.
+class OnlyServer {
+public:
+    explicit OnlyServer(DWORD pid);
+    ~OnlyServer();
+    OnlyServer(const OnlyServer&) = delete;
+    OnlyServer& operator=(const OnlyServer&) = delete;
+
+private:
+    HHOOK hook_;
+};
+
+// The process of the Program Manager conversation's partner, or 0.
+DWORD PartnerPid();
+
+// The running explorer.exe processes: the desktop's, and one per folder
+// window that Wine's Program Manager opened for CreateGroup or ShowGroup.
+std::vector<DWORD> ExplorerProcesses();
+// Ends the explorer.exe processes that are not in before, but the desktop's;
+// returns how many.
+int EndExplorersSince(const std::vector<DWORD>& before);

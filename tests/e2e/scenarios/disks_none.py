@@ -5,11 +5,14 @@ import shutil
 import time
 
 import diskset
+from lnkfile import programs_folder
+
+GROUP = "E2E Disks None"
 
 
 def run(s):
     shutil.copy(s.args.robot, s.host(s.media_dir) / "TOUCH.EXE")
-    more = "[Icons]\nProdInfo=Product information,TOUCH.EXE --touch %I\\INFO.TXT\n"
+    more = f"[Icons]\nGroupName={GROUP}\nProdInfo=Product information,TOUCH.EXE --touch %I\\INFO.TXT\n"
     with diskset.DiskSet(s, one_dir=True, disks=0, script_more=more) as d:
         s.robot(f"""
             {s.past_options()}
@@ -28,3 +31,4 @@ def run(s):
             time.sleep(0.1)
         s.expect(d.dest_files() == ["INFO.TXT", "readme.txt"],
                  f"the destination holds {d.dest_files()}")
+    shutil.rmtree(s.host(programs_folder(s) + "\\" + GROUP), ignore_errors=True)

@@ -3,6 +3,11 @@ been closed; a script without ProdInfo starts nothing."""
 import shutil
 import time
 
+from lnkfile import programs_folder
+
+# The icons of the script go into a group of their own, removed afterwards.
+GROUP = "E2E Product Info"
+
 
 def run(s):
     # The product-information program: the robot writing a marker file. At
@@ -16,8 +21,9 @@ def run(s):
         BaseDir=%s
         disks=0
         [Icons]
+        GroupName=%s
         ProdInfo=Product information,INFO.EXE --touch %%I\INFO.TXT
-        """ % s.dest)
+        """ % (s.dest, GROUP))
     s.robot(f"""
         {s.past_options()}
         window Sample Fonts
@@ -39,8 +45,9 @@ def run(s):
         BaseDir=%s
         disks=0
         [Icons]
+        GroupName=%s
         Information=Product information,INFO.EXE --touch %%I\INFO.TXT
-        """ % s.dest)
+        """ % (s.dest, GROUP))
     s.robot(f"""
         {s.past_options()}
         window Sample Fonts
@@ -51,3 +58,4 @@ def run(s):
     time.sleep(1)
     s.expect(code == 0, f"exit code {code} without ProdInfo")
     s.expect(not s.exists(marker), "a command ran although the script has no ProdInfo")
+    shutil.rmtree(s.host(programs_folder(s) + "\\" + GROUP), ignore_errors=True)

@@ -13,7 +13,7 @@ other scenarios find the prefix as it was."""
 import configparser
 import shutil
 import time
-from pathlib import Path
+from pathlib import Path, PureWindowsPath
 
 import diskset
 from lnkfile import programs_folder, read_link
@@ -68,8 +68,14 @@ class Saved:
 
     def __init__(self, s, script, files):
         self.s, self.keep = s, s.args.keep
-        self.group = programs_folder(s) + "\\" + script.get("Icons", {}).get("GroupName", "")
+        group = script.get("Icons", {}).get("GroupName")
+        self.group = group and programs_folder(s) + "\\" + group
         self.dest = script["Install"]["BaseDir"]
+        # Only a folder of the product's own is removed, never a Windows one.
+        own = "%" not in self.dest and len(PureWindowsPath(self.dest).parts) > 1 \
+            and not self.dest.lower().startswith("c:\\windows")
+        s.expect(group != "" and own,
+                 f"the demo removes {self.dest} and the group {group!r} before it runs")
         system = [target for _, target in files if target.startswith(SYSTEM)]
         self.system = system + [f"{SYSTEM}\\{name}" for name in diskset.KEPT]
         self.saved = {}
@@ -92,7 +98,7 @@ class Saved:
     def _remove_installation(self):
         for path in self.system:
             self.s.host(path).unlink(missing_ok=True)
-        for folder in (self.group, self.dest):
+        for folder in filter(None, (self.group, self.dest)):
             shutil.rmtree(self.s.host(folder), ignore_errors=True)
 
 
@@ -155,8 +161,8 @@ def show_settings(s, script, group):
                  if k.lower().startswith("addtosection")}
     lines = ini_sections(s.read(WIN_INI), sections)
     print("WIN.INI:\n  " + "\n  ".join(lines or ["(nothing)"]))
-    folder = s.host(group)
-    links = sorted(folder.glob("*.lnk")) if folder.is_dir() else []
+    folder = group and s.host(group)
+    links = sorted(folder.glob("*.lnk")) if folder and folder.is_dir() else []
     print(f"Program group {group}:")
     for path in links:
         link = read_link(path.read_bytes())

@@ -7,6 +7,7 @@ beside the fonts' name lists; the DLL package lands in the system directory
 likewise. The time from start to the final message is printed."""
 import os
 import random
+import shutil
 import time
 from pathlib import PureWindowsPath
 
@@ -40,7 +41,7 @@ def make_product(s, product):
         f"[Install]\r\nname=Round Trip Fonts\r\nBaseDir={s.dest}\r\n[Packages]\r\n"
         + packages.replace("\n", "\r\n") + "\r\n", encoding="latin-1")
     s.host(product + "\\readme.txt").write_bytes(README.encode())
-    s.host(product + "\\SETUP.EXE").write_bytes(open(s.args.setup, "rb").read())
+    shutil.copyfile(s.args.setup, s.host(product + "\\SETUP.EXE"))
     n = 0
     for package, files in FILES.items():
         for name, content in files.items():

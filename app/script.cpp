@@ -131,9 +131,9 @@ static bool ReadPackage(Package& row, const char* name) {
     // One byte more than the reader's 150 tells a value that was cut. Cut
     // inside its six fields, it would install with a wrong directory, size,
     // type or flag: the row is refused.
-    char value[151];
+    char value[SCRIPT_VALUE_SIZE + 1];
     PfGetProfileString("Packages", name, "", value, sizeof value, szIniFile);
-    if (!CutKeepsFields(value, 149, 6)) return false;
+    if (!CutKeepsFields(value, SCRIPT_VALUE_SIZE - 1, 6)) return false;
     char* fields[6];
     int n = SplitCommaList(value, fields, 6);
 
@@ -152,7 +152,7 @@ static bool ReadPackage(Package& row, const char* name) {
 }
 
 int ReadPackages() {
-    char list[300];
+    char list[SCRIPT_KEYS_SIZE];
     uint32_t len = ReadKeyList("Packages", list, sizeof list);
     if (KeyListOverflowed(len, sizeof list)) {
         TooManyPackages();

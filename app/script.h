@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "app/scriptlimits.h"
+
 // Splits a comma list in place into at most maxFields fields: leading commas
 // are skipped, a run of commas is one separator, blanks stay in the fields,
 // and no field is empty. Returns the number of fields.

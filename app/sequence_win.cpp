@@ -24,7 +24,7 @@ void RefuseVersion() {
 
 // The destination from BaseDir, in capital letters, and its description.
 void ReadDestination() {
-    char baseDir[144];
+    char baseDir[SCRIPT_BASEDIR_SIZE];
     PfGetProfileString("Install", "BaseDir", "", baseDir, sizeof baseDir, szIniFile);
     PfGetProfileString("Install", "DirDesc", "", szDirDescription, sizeof szDirDescription,
                        szIniFile);

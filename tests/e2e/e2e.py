@@ -151,7 +151,7 @@ class Session:
     # --- the Wine drive
 
     def tool(self, name, *args):
-        """Runs one of the vendor's tools (arc, ff1) under Wine on C: paths;
+        """Runs one of the vendor's tools (arc, ff1, mkmedia, inicheck) under Wine;
         returns its standard output."""
         done = subprocess.run([str(WINE_RUN), getattr(self.args, name), *args], env=self.wine.env,
                               capture_output=True, text=True)
@@ -490,9 +490,13 @@ def main():
     parser.add_argument("--manual", action="store_true", help="no robot: you click")
     parser.add_argument("--arc", help="arc.exe as built (default: beside SETUP.EXE)")
     parser.add_argument("--ff1", help="ff1.exe as built (default: beside SETUP.EXE)")
+    parser.add_argument("--mkmedia", help="mkmedia.exe as built (default: beside SETUP.EXE)")
+    parser.add_argument("--inicheck", help="inicheck.exe as built (default: beside SETUP.EXE)")
+    parser.add_argument("--keep", action="store_true",
+                        help="leave what the demo installed in place")
     parser.add_argument("scenarios", nargs="+")
     args = parser.parse_args()
-    for tool in ("arc", "ff1"):
+    for tool in ("arc", "ff1", "mkmedia", "inicheck"):
         if not getattr(args, tool):
             setattr(args, tool, str(Path(args.setup).parent / "tools" / tool / f"{tool}.exe"))
     failed = skipped = 0

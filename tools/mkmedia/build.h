@@ -1,0 +1,30 @@
+// Planning and writing a product's disk set.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/scriptcheck.h"
+#include "tools/mkmedia/diskplan.h"
+#include "tools/mkmedia/product.h"
+#include "tools/mkmedia/template.h"
+
+struct BuildResult {
+    DiskPlan plan;
+    std::vector<std::string> diskDirs;    // OUTDIR\DISK1, OUTDIR\DISK2, ...
+    std::vector<ScriptFinding> findings;  // of the written script, checked with the disks
+    bool checked = false;                 // the written script could be checked
+};
+
+// The script the disks get, for a plan: the template with the packages'
+// files and sizes, the number of disks and the disk sections.
+std::string MediaScript(const std::vector<ScriptLine>& lines, const Product& product,
+                        const MediaPreset& media, const DiskPlan& plan);
+
+// Plans the disks (disk 1 keeps room for the written script) and writes
+// them below outDir, which must be missing or empty; then checks the
+// written script as the setup will read it, with the disks as media. On
+// failure (also on an error finding) nothing written stays.
+bool BuildMedia(const Product& product, const std::vector<ScriptLine>& lines,
+                const MediaPreset& media, const std::string& outDir, BuildResult& result,
+                std::string& error);

@@ -1,0 +1,169 @@
+// mkmedia: builds a product's disk set, ready to copy onto floppies or a CD.
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "app/scriptcheck.h"
+#include "platform/platform.h"
+#include "tools/mkmedia/build.h"
+
+namespace {
+
+const int kOk = 0, kRefused = 1, kBadUsage = 2;
+
+const char kUsage[] =
+    "usage: mkmedia PRODUCT OUTDIR [--media PRESET] [--setup FILE]\n"
+    "\n"
+    "Builds the disk set of the product in directory PRODUCT into OUTDIR\\DISK1,\n"
+    "OUTDIR\\DISK2, ... (OUTDIR must be missing or empty).\n"
+    "\n"
+    "PRODUCT holds (names in any case):\n"
+    "  install.ini   the install script template: every section the setup reads,\n"
+    "                but no \"disks\" key and no [DiskN] sections; each [Packages]\n"
+    "                value has all six fields, files and size as placeholders (?)\n"
+    "  readme.txt    the readme (optional)\n"
+    "  SETUP.EXE     the setup program (or --setup FILE)\n"
+    "  ctl3d32.tmp   the 3-D controls library (optional)\n"
+    "  NAME\\         one folder per package, named as its key in [Packages];\n"
+    "                its files and sub-folders are installed into the package's\n"
+    "                directory\n"
+    "\n"
+    "Each package is packed into archives NAME + package number + part number\n"
+    "(.ARC), placed in install order after SETUP.EXE, INSTALL.INI, README.TXT\n"
+    "and CTL3D32.TMP on disk 1, a new archive on the next disk when one is full,\n"
+    "so the setup asks for every disk once, in ascending order. The written\n"
+    "INSTALL.INI gets \"disks\", the [DiskN] sections, and each package's number\n"
+    "of files and size in K (files rounded up to the medium's clusters). The\n"
+    "same input gives the same bytes: members in name order, dated as the files.\n"
+    "\n"
+    "  --media PRESET   360K, 720K, 1.2M, 1.44M (default), 2.88M, or cd (one\n"
+    "                   directory, no limit). Floppies follow FAT12: whole\n"
+    "                   clusters, the root directory's entries (112, 224 or 240,\n"
+    "                   one kept for a label), 8.3 names in capitals\n"
+    "  --setup FILE     SETUP.EXE from elsewhere\n"
+    "\n"
+    "Refused, with the reason: whatever the setup could not install as the\n"
+    "template says (every error inicheck reports), a file too big for one disk,\n"
+    "setup files that fill disk 1, stored names the setup cannot extract.\n"
+    "\n"
+    "Exit status: 0 built, 1 refused (nothing written), 2 bad usage.\n";
+
+int Usage(const std::string& message) {
+    fprintf(stderr, "mkmedia: %s\n%s", message.c_str(), kUsage);
+    return kBadUsage;
+}
+
+int Refuse(const std::string& message) {
+    fflush(stdout);
+    fprintf(stderr, "mkmedia: %s\n", message.c_str());
+    return kRefused;
+}
+
+bool ReadText(const std::string& path, std::string& text) {
+    FILE* fp = PfOpen(path.c_str(), "rb");
+    if (!fp) return false;
+    char chunk[4096];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, fp)) > 0) text.append(chunk, n);
+    bool ok = !ferror(fp);
+    fclose(fp);
+    return ok;
+}
+
+// Prints the findings not printed before; true when there is no error.
+bool Report(const std::string& file, const std::vector<ScriptFinding>& findings,
+            std::set<std::string>& printed) {
+    for (const ScriptFinding& f : findings) {
+        std::string line = FormatFinding(file, f);
+        if (printed.insert(f.section + ":" + f.key + ":" + f.message).second)
+            fprintf(stderr, "mkmedia: %s\n", line.c_str());
+    }
+    return !HasErrors(findings);
+}
+
+void Summary(const MediaPreset& media, const Product& product, const BuildResult& r) {
+    for (size_t d = 0; d < r.plan.disks.size(); ++d) {
+        const std::vector<DiskEntry>& files = r.plan.disks[d];
+        printf("%s: %u %s, %" PRIu64 " bytes in clusters of %u", r.diskDirs[d].c_str(),
+               unsigned(files.size()), files.size() == 1 ? "file" : "files",
+               DiskBytesUsed(media, files), unsigned(media.cluster));
+        if (media.dataBytes)
+            printf(" of %" PRIu64 ", root entries %u of %u", media.dataBytes,
+                   unsigned(files.size()), media.rootEntries - 1);
+        printf("\n");
+        for (const DiskEntry& e : files) {
+            printf("  %-12s %10" PRIu64, e.name.c_str(), e.size);
+            for (const PlannedArchive& a : r.plan.archives)
+                if (a.name == e.name)
+                    printf("  %s, %u %s", product.packages[a.package].name.c_str(),
+                           unsigned(a.count), a.count == 1 ? "file" : "files");
+            printf("\n");
+        }
+    }
+}
+
+int Build(const char* dir, const char* outDir, const MediaPreset& media, const char* setup) {
+    Product product;
+    std::string error;
+    if (!LocateProduct(dir, setup, product, error)) return Refuse(error);
+    if (!UseScriptFile(product.script.c_str()))
+        return Refuse(product.script + ": its full path is longer than the setup's 143 characters");
+    ScriptCheckOptions options;
+    options.isTemplate = true;
+    std::set<std::string> printed;
+    if (!Report(product.script, CheckScript(options), printed))
+        return Refuse("the template has errors; nothing written");
+    std::string text;
+    std::vector<ScriptLine> lines;
+    if (!ReadText(product.script, text)) return Refuse(product.script + ": cannot be read");
+    if (!SplitTemplate(text, lines, error)) return Refuse(product.script + ": " + error);
+    bool ok = ReadPackageFiles(product, error);
+    for (const std::string& w : product.warnings)
+        fprintf(stderr, "mkmedia: warning: %s\n", w.c_str());
+    if (!ok) return Refuse(error);
+
+    BuildResult result;
+    ok = BuildMedia(product, lines, media, outDir, result, error);
+    if (!result.diskDirs.empty())
+        Report(result.diskDirs[0] + "\\INSTALL.INI", result.findings, printed);
+    if (!ok) return Refuse(error + "; nothing written");
+    if (!result.checked)
+        fprintf(stderr,
+                "mkmedia: warning: the written script was not checked: its full path is "
+                "longer than 143 characters\n");
+    Summary(media, product, result);
+    return kOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* args[2] = {nullptr, nullptr};
+    const char* mediaName = "1.44M";
+    const char* setup = "";
+    int n = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (!strcmp(argv[i], "--help") || !strcmp(argv[i], "-h")) {
+            fputs(kUsage, stdout);
+            return kOk;
+        }
+        bool valued = !strcmp(argv[i], "--media") || !strcmp(argv[i], "--setup");
+        if (valued && i + 1 >= argc) return Usage(std::string(argv[i]) + " needs a value");
+        if (valued) {
+            const char** value = argv[i][2] == 'm' ? &mediaName : &setup;
+            *value = argv[++i];
+        } else if (argv[i][0] == '-' && argv[i][1])
+            return Usage(std::string("unknown option ") + argv[i]);
+        else if (n < 2)
+            args[n++] = argv[i];
+        else
+            return Usage("too many arguments");
+    }
+    if (n != 2) return Usage("PRODUCT and OUTDIR are needed");
+    const MediaPreset* media = FindMediaPreset(mediaName);
+    if (!media)
+        return Usage(std::string("unknown medium ") + mediaName + " (" + MediaPresetNames() + ")");
+    return Build(args[0], args[1], *media, setup);
+}

@@ -1,0 +1,49 @@
+// The product directory mkmedia reads:
+//
+//   PRODUCT/install.ini   the install script template
+//   PRODUCT/readme.txt    the readme (optional)
+//   PRODUCT/SETUP.EXE     the setup program (or --setup FILE)
+//   PRODUCT/ctl3d32.tmp   the 3-D controls library the setup installs (optional)
+//   PRODUCT/NAME/...      one folder per package, named as its key in
+//                         [Packages]; every file below it is installed into
+//                         the package's directory, keeping sub-folders
+//
+// File names match without regard to case.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ProductFile {
+    std::string storedName;  // relative to the package folder, with backslashes
+    std::string path;
+    uint64_t size;
+    uint64_t packed;  // length of its deflated stream in an archive
+    uint32_t stamp;   // DOS date and time
+};
+
+struct ProductPackage {
+    std::string name;                 // the key in [Packages]
+    std::vector<std::string> fields;  // its value as the setup splits it
+    std::vector<ProductFile> files;   // sorted by stored name
+};
+
+struct Product {
+    std::string dir;
+    std::string script, readme, setup, ctl3d;  // full paths; readme and ctl3d may be empty
+    std::vector<ProductPackage> packages;
+    std::vector<std::string> warnings;
+};
+
+// Finds the template and the setup files of the product directory (setup,
+// when not empty, names SETUP.EXE elsewhere). False with a reason.
+bool LocateProduct(const std::string& dir, const std::string& setup, Product& product,
+                   std::string& error);
+
+// Reads the packages of the script szIniFile names, as the setup reads them,
+// and the files of their folders. False with a reason.
+bool ReadPackageFiles(Product& product, std::string& error);
+
+// The length of the zlib stream the archive writer makes of a file.
+bool PackedSize(const std::string& path, uint64_t& size, uint64_t& packed);

@@ -109,8 +109,10 @@ static void TooManyPackages() {
 // Field 5: the type code; the system-directory types install into the
 // Windows system directory.
 static void ReadType(Package& row, const char* keyword) {
-    static const struct { const char* keyword; int type; } types[] = {
-        {"FF1", ptFF1}, {"TTF", ptTTF}, {"FF12TTF", ptFF12TTF}, {"DLL", ptDLL}};
+    static const struct {
+        const char* keyword;
+        int type;
+    } types[] = {{"FF1", ptFF1}, {"TTF", ptTTF}, {"FF12TTF", ptFF12TTF}, {"DLL", ptDLL}};
     for (const auto& t : types) {
         if (!StrEqualNoCase(keyword, t.keyword)) continue;
         row.iType = t.type;
@@ -171,8 +173,10 @@ int ReadPackages() {
     iNumPackages = 0;
     offset = 0;
     while (const char* name = NextKey(list, len, offset)) {
-        if (ReadPackage(Packages[iNumPackages], name)) ++iNumPackages;
-        else memset(&Packages[iNumPackages], 0, sizeof(Package));
+        if (ReadPackage(Packages[iNumPackages], name))
+            ++iNumPackages;
+        else
+            memset(&Packages[iNumPackages], 0, sizeof(Package));
     }
     return 1;
 }

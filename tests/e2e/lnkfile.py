@@ -85,17 +85,28 @@ def _wine_processes(prefix):
     return found
 
 
-def end_folder_windows(s, folders):
+def end_folder_windows(s, folders, expected=0):
     """Ends the explorer.exe processes of this prefix that show one of the
     folders (C: paths): Wine's Program Manager opens one for every CreateGroup
-    and ShowGroup, and they would outlive the scenario. Returns how many."""
+    and ShowGroup, a few seconds late under load, and they would outlive the
+    scenario. Waits up to 15 s for expected of them first. Returns how many."""
     wanted = [f.lower() for f in folders]
-    ended = []
-    for pid, cmdline in _wine_processes(s.wine.env["WINEPREFIX"]):
-        program, _, argument = cmdline.partition(" ")
-        if program.lower().endswith("\\explorer.exe") and argument.lower() in wanted:
-            os.kill(pid, signal.SIGTERM)
-            ended.append(pid)
+
+    def showing():
+        found = []
+        for pid, cmdline in _wine_processes(s.wine.env["WINEPREFIX"]):
+            program, _, argument = cmdline.partition(" ")
+            if program.lower().endswith("\\explorer.exe") and argument.lower() in wanted:
+                found.append(pid)
+        return found
+
+    deadline = time.monotonic() + 15
+    ended = showing()
+    while len(ended) < expected and time.monotonic() < deadline:
+        time.sleep(0.1)
+        ended = showing()
+    for pid in ended:
+        os.kill(pid, signal.SIGTERM)
     for _ in range(100):
         if not any(os.path.exists(f"/proc/{pid}/cmdline") and open(f"/proc/{pid}/cmdline").read()
                    for pid in ended):

@@ -121,7 +121,10 @@ TEST_F(ScriptCheckTest, PackageTable) {
         {Script("Fonts=Fonts,FONTS,1,1,FF1," + std::string(140, '0') + "\n"),
          {F("Packages:Fonts: error: the value is longer than 149 characters; the setup reads only "
             "\"Fonts,FONTS,1,1,FF1," +
-            std::string(129, '0') + "\" and leaves the entry out where the cut falls inside what it uses")}},
+            std::string(129, '0') +
+            "\" and leaves the entry out where the cut falls inside what it uses"),
+          F("Disk1:Fonts: error: no package's name begins this key (case counts): its archive is "
+            "never extracted")}},
         {Script("Drivers=Drivers,,3,100,DLL,1\n", "Drivers=DRV.ARC\n"),
          {F("Packages:Drivers: error: a double comma moves the fields: the setup reads description "
             "\"Drivers\", directory \"3\", files \"100\", size \"DLL\", type \"1\"")}},
@@ -191,7 +194,8 @@ TEST_F(ScriptCheckTest, DiskSections) {
          {F("Disk1:Fonts2: warning: the value is empty: the setup passes over the key")}},
         {Script(kPackages, "Fonts=AVERYLONGNAME.ARC\n"),
          {F("Disk1:Fonts: error: the value is longer than 14 characters; the setup reads only "
-            "\"AVERYLONGNAME.\" and leaves the entry out where the cut falls inside what it uses")}},
+            "\"AVERYLONGNAME.\" and leaves the entry out where the cut falls inside what it "
+            "uses")}},
         {Script(kPackages, kDisk1, "[Disk0]\nFonts=F0.ARC\n[Disk3]\nFonts=F3.ARC\n"),
          {F("Disk0:: error: the setup counts disks from 1 and never reads this section"),
           F("Disk3:: error: the section lies beyond disks=1: the setup never reads it")}},

@@ -219,7 +219,8 @@ TEST_F(IntroBox, CommandsCloseItButOne) {
 TEST_F(IntroBox, LeftAloneItClosesAfterTenSeconds) {
     DWORD took = RunIntro();
     EXPECT_GE(took, 9900u);
-    EXPECT_LT(took, 12000u);
+    // Timer messages wait behind a loaded machine: a generous upper bound.
+    EXPECT_LT(took, 20000u);
     EXPECT_EQ(hIntroDlg, nullptr);
 }
 

@@ -61,7 +61,7 @@ def run(s):
     finally:
         # CreateGroup and ShowGroup 2 and 1 (USER.EXE gives no 4.x version
         # code) each open a window on the group's folder.
-        windows = end_folder_windows(s, folders)
+        windows = end_folder_windows(s, folders, 3 * len(GROUPS))
     s.expect(code == 0, f"exit code {code}")
     s.expect(windows == 3 * len(GROUPS), f"{windows} folder windows, not {3 * len(GROUPS)}")
 

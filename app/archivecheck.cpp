@@ -15,14 +15,6 @@ namespace {
 
 const size_t CHUNK = 8192;
 
-bool ReadLE(FILE* fp, int n, uint32_t& value) {
-    unsigned char b[4];
-    if (fread(b, 1, size_t(n), fp) != size_t(n)) return false;
-    value = 0;
-    for (int i = n - 1; i >= 0; --i) value = value << 8 | b[i];
-    return true;
-}
-
 // Reads the directory as the setup's reader does, saying where it fails
 // (the reader itself only prints one line for every failure).
 std::string DirectoryProblem(FILE* fp, Directory& dir) {

@@ -259,8 +259,9 @@ bool SamePath(const std::string& a, const std::string& b) {
     return normal(a) == normal(b);
 }
 
-// Adds the stored names of every file below dir\prefix to names.
-bool CollectFiles(const std::string& dir, const std::string& prefix,
+}  // namespace
+
+bool ArcListFiles(const std::string& dir, const std::string& prefix,
                   std::vector<std::string>& names, std::string& error) {
     // Stored names stop at 259 characters; deeper trees (or link loops) end here.
     if (prefix.size() >= 260) {
@@ -275,15 +276,13 @@ bool CollectFiles(const std::string& dir, const std::string& prefix,
     }
     for (const std::string& f : files) names.push_back(prefix.empty() ? f : prefix + "\\" + f);
     for (const std::string& d : dirs)
-        if (!CollectFiles(dir, prefix.empty() ? d : prefix + "\\" + d, names, error)) return false;
+        if (!ArcListFiles(dir, prefix.empty() ? d : prefix + "\\" + d, names, error)) return false;
     return true;
 }
 
-}  // namespace
-
 bool ArcCreateFromDir(const char* archive, const char* dir, std::string& error, ArcTotals* totals) {
     std::vector<std::string> names;
-    if (!CollectFiles(dir, "", names, error)) return false;
+    if (!ArcListFiles(dir, "", names, error)) return false;
     std::sort(names.begin(), names.end());
     ArcWriter w;
     bool ok = w.Create(archive);

@@ -58,6 +58,11 @@ private:
     std::string error_;
 };
 
+// Adds the stored names of every file below dir\prefix to names: relative
+// to dir, with backslashes. False with a message in error.
+bool ArcListFiles(const std::string& dir, const std::string& prefix,
+                  std::vector<std::string>& names, std::string& error);
+
 // Packs every file below dir into archive: stored names relative to dir with
 // backslashes, in sorted order. False with a message in error.
 bool ArcCreateFromDir(const char* archive, const char* dir, std::string& error,

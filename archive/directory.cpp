@@ -3,9 +3,6 @@
 
 #include <new>
 
-namespace {
-
-// Reads n little-endian bytes into value; false on a short read.
 bool ReadLE(FILE* fp, int n, uint32_t& value) {
     unsigned char b[4];
     if (fread(b, 1, size_t(n), fp) != size_t(n)) return false;
@@ -13,6 +10,8 @@ bool ReadLE(FILE* fp, int n, uint32_t& value) {
     for (int i = n - 1; i >= 0; --i) value = value << 8 | b[i];
     return true;
 }
+
+namespace {
 
 bool ReadWord(FILE* fp, uint16_t& value) {
     uint32_t v;

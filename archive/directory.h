@@ -54,6 +54,9 @@ const uint16_t ARC_VERSION = 2;
 const int ARC_MAX_ENTRIES = 32767;  // the member index is a signed 16-bit value
 const int ARC_MAX_NAME = 32767;
 
+// Reads n (up to 4) little-endian bytes into value; false on a short read.
+bool ReadLE(FILE* fp, int n, uint32_t& value);
+
 // One member of the directory.
 class ZipDirEntry {
 public:

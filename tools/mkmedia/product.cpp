@@ -31,25 +31,11 @@ int FindName(const std::vector<std::string>& names, const std::string& name) {
     return -1;
 }
 
-// Adds every file below root\prefix, with its stored name.
-bool CollectFiles(const std::string& root, const std::string& prefix,
-                  std::vector<ProductFile>& files, std::string& error) {
-    // Stored names stop at 259 characters; deeper trees (or link loops) end here.
-    if (prefix.size() >= 260) {
-        error = root + "\\" + prefix + ": the tree is too deep";
-        return false;
-    }
-    std::string here = prefix.empty() ? root : root + "\\" + prefix;
-    std::vector<std::string> names, dirs;
-    if (!PfFindFiles((here + "\\*").c_str(), names) || !PfFindDirs((here + "\\*").c_str(), dirs)) {
-        error = here + ": cannot list the folder";
-        return false;
-    }
-    for (const std::string& n : names)
-        files.push_back(
-            ProductFile{prefix.empty() ? n : prefix + "\\" + n, here + "\\" + n, 0, 0, 0});
-    for (const std::string& d : dirs)
-        if (!CollectFiles(root, prefix.empty() ? d : prefix + "\\" + d, files, error)) return false;
+// Adds every file below root, with its stored name.
+bool CollectFiles(const std::string& root, std::vector<ProductFile>& files, std::string& error) {
+    std::vector<std::string> names;
+    if (!ArcListFiles(root, "", names, error)) return false;
+    for (const std::string& n : names) files.push_back(ProductFile{n, root + "\\" + n, 0, 0, 0});
     return true;
 }
 
@@ -94,7 +80,7 @@ bool ReadPackage(Product& product, const std::vector<std::string>& folders, std:
     }
     used[size_t(k)] = true;
     std::string root = product.dir + "\\" + folders[size_t(k)];
-    if (!CollectFiles(root, "", pkg.files, error)) return false;
+    if (!CollectFiles(root, pkg.files, error)) return false;
     std::sort(pkg.files.begin(), pkg.files.end(), [](const ProductFile& a, const ProductFile& b) {
         return a.storedName < b.storedName;
     });

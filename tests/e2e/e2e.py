@@ -10,7 +10,7 @@ SETUP.EXE and checks the Wine drive. See README.md beside this file.
 import argparse
 import fnmatch
 import hashlib
-import importlib.util
+import importlib.machinery
 import json
 import os
 import shutil
@@ -20,6 +20,7 @@ import sys
 import textwrap
 import threading
 import time
+import types
 from pathlib import Path
 
 # Scenarios are loaded as modules: no compiled copies in the source tree.
@@ -476,9 +477,9 @@ def load(name):
     path = HERE / "scenarios" / f"{name}.py"
     if not path.exists():
         raise SystemExit(f"e2e: no scenario {name} ({path})")
-    spec = importlib.util.spec_from_file_location(f"scenario_{name}", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module = types.ModuleType(f"scenario_{name}")
+    module.__file__ = str(path)
+    importlib.machinery.SourceFileLoader(module.__name__, str(path)).exec_module(module)
     return module
 
 

@@ -37,6 +37,9 @@ int FindWinVersion() {
     return VersionCode(versionMS, versionLS);
 }
 
+// Four times the largest block length: the most the system asks room for.
+static const DWORD kMaxVersionInfoSize = 4 * 0x10000;
+
 /* A 16-bit version block, as GetFileVersionInfoA returns it for a 16-bit
    module:
      0  WORD  block length
@@ -53,7 +56,10 @@ void GetVerInfo(const char* path, DWORD* versionMS, DWORD* versionLS) {
     DWORD handle = 0;
     DWORD size = GetFileVersionInfoSizeA(path, &handle);
     // A block too short to hold the two words is no version information.
-    if (size < 36) return;
+    // The block's length is a 16-bit word, so a size far past what that can
+    // describe comes from a computation that wrapped (a resource shorter
+    // than its fixed part): on 64-bit such an allocation would succeed.
+    if (size < 36 || size > kMaxVersionInfoSize) return;
     HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, size);
     if (!mem) return;
     if (const BYTE* block = static_cast<const BYTE*>(GlobalLock(mem))) {

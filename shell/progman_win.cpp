@@ -38,9 +38,13 @@ HDDEDATA SendDdeCommand(char* command, unsigned long inst, HCONV conv) {
     return result;
 }
 
-// Exported as "DDECallback": the symbol of a stdcall function carries the
-// size of its arguments ("@32"), which the export name leaves out.
+// Exported as "DDECallback": on 32-bit the symbol of a stdcall function
+// carries the size of its arguments ("@32"), which the export name leaves out.
+#ifdef _WIN64
+__asm__(".section .drectve\n\t.ascii \" -export:DDECallback\"\n\t.text");
+#else
 __asm__(".section .drectve\n\t.ascii \" -export:DDECallback=DDECallback@32\"\n\t.text");
+#endif
 
 extern "C" HDDEDATA CALLBACK DDECallback(UINT type, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR,
                                          ULONG_PTR) {

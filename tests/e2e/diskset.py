@@ -53,7 +53,7 @@ ARCHIVES = {  # stored name: face identifiers (a font file) or bytes
     "EXTRA1.ARC": {"E.FF1": [100]},
     "EXTRA2.ARC": {"F.FF1": [102, 101]},
 }
-SYSTEM = "C:\\windows\\syswow64"  # what a 32-bit program calls C:\windows\system32
+SYSTEM = "C:\\windows\\syswow64"  # the program's system directory; e2e.py sets it by bitness
 VIEW_DIR = "C:\\windows\\E2EVIEW"
 KEPT = ["fontnam.dat", "ATF.CFG", "ATF.LST"]  # system files a repair rewrites or deletes
 

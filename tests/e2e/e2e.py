@@ -15,6 +15,7 @@ import json
 import os
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import textwrap
@@ -22,6 +23,8 @@ import threading
 import time
 import types
 from pathlib import Path
+
+import diskset
 
 # Scenarios are loaded as modules: no compiled copies in the source tree.
 sys.dont_write_bytecode = True
@@ -33,12 +36,15 @@ WINE_RUN = HERE.parent.parent / "scripts" / "wine-run"
 # with no window manager needed.
 DESKTOP, DESKTOP_SIZE = "E2E", "1024x768"
 BLUE = (0, 64, 192)
+# The program's system directory as the prefix holds it: a 32-bit program's
+# C:\windows\system32 is the prefix's syswow64. The other side is Wine's own.
+SYSTEM_DIRS = {32: "C:\\windows\\syswow64", 64: "C:\\windows\\system32"}
 # What snapshots leave out: Wine's own folders, which Wine keeps up to date
-# by itself or which a 32-bit program does not reach (system32 is the 64-bit
-# side; the program's system directory is syswow64, and it is watched, as
-# are WIN.INI, the Fonts folder and the rest of the Windows directory).
+# by itself, and the system directory of the other bitness, which the program
+# does not reach (its own is watched, as are WIN.INI, the Fonts folder and
+# the rest of the Windows directory).
 WINE_OWN = [
-    "C:\\users", "C:\\ProgramData", "C:\\windows\\system32", "C:\\windows\\winsxs",
+    "C:\\users", "C:\\ProgramData", "C:\\windows\\winsxs",
     "C:\\windows\\temp", "C:\\windows\\logs", "C:\\windows\\inf", "C:\\windows\\Installer",
 ]
 # ...but inside them what the program makes: its program groups.
@@ -53,6 +59,14 @@ class Failed(Exception):
 
 class Skipped(Exception):
     pass
+
+
+def program_bits(path):
+    """32 or 64: the machine of a PE file's header."""
+    data = Path(path).read_bytes()[:4096]
+    offset, = struct.unpack_from("<I", data, 60)
+    machine, = struct.unpack_from("<H", data, offset + 4)
+    return 64 if machine == 0x8664 else 32
 
 
 def windows_path(path):
@@ -131,6 +145,9 @@ class Session:
         self.root = f"C:\\E2E\\{name.upper()}"
         self.media_dir, self.dest = self.root + "\\MEDIA", self.root + "\\DEST"
         self.exe = "SETUP.EXE"
+        bits = program_bits(args.setup)
+        self.system = SYSTEM_DIRS[bits]
+        self.wine_own = WINE_OWN + [SYSTEM_DIRS[96 - bits]]
         self.settings = {}
         self.robot_text = ""
         self.drives = {"C": wine.drive_c}
@@ -187,7 +204,7 @@ class Session:
         (size, SHA-1 of the bytes, last-write time in ns, read-only)}."""
         taken = {}
         for letter, root in self.drives.items():
-            skip = {str(self.host(p)) for p in WINE_OWN if p[0] == letter}
+            skip = {str(self.host(p)) for p in self.wine_own if p[0] == letter}
             self._walk(letter, root, root, skip, taken)
             for pattern in (w for w in WATCHED if w[0] == letter):
                 for start in root.glob(pattern[3:].replace("\\", "/")):
@@ -501,6 +518,7 @@ def main():
         if not getattr(args, tool):
             setattr(args, tool, str(Path(args.setup).parent / "tools" / tool / f"{tool}.exe"))
     failed = skipped = 0
+    diskset.SYSTEM = SYSTEM_DIRS[program_bits(args.setup)]
     with Wine() as wine:
         for name in args.scenarios:
             start = time.monotonic()

@@ -21,8 +21,7 @@ def run(s):
         click ok
         gone
         """)
-    # 32-bit programs see the prefix's syswow64 as their system directory.
-    system_dll = s.host(r"C:\windows\syswow64\ctl3d32.dll")
+    system_dll = s.host(s.system + "\\ctl3d32.dll")
     original = system_dll.read_bytes()
     try:
         code = s.run()

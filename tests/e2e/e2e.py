@@ -145,9 +145,9 @@ class Session:
         self.root = f"C:\\E2E\\{name.upper()}"
         self.media_dir, self.dest = self.root + "\\MEDIA", self.root + "\\DEST"
         self.exe = "SETUP.EXE"
-        bits = program_bits(args.setup)
-        self.system = SYSTEM_DIRS[bits]
-        self.wine_own = WINE_OWN + [SYSTEM_DIRS[96 - bits]]
+        self.bits = program_bits(args.setup)
+        self.system = SYSTEM_DIRS[self.bits]
+        self.wine_own = WINE_OWN + [SYSTEM_DIRS[96 - self.bits]]
         self.settings = {}
         self.robot_text = ""
         self.drives = {"C": wine.drive_c}
@@ -503,6 +503,8 @@ def load(name):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--setup", required=True, help="SETUP.EXE as built")
+    parser.add_argument("--ship-setup",
+                        help="the SETUP.EXE the demo's disk set carries (default: --setup)")
     parser.add_argument("--robot", required=True, help="robot.exe as built")
     parser.add_argument("--work", default="build/windows/tests/e2e", help="screenshots and logs")
     parser.add_argument("--manual", action="store_true", help="no robot: you click")

@@ -51,6 +51,7 @@ def make_disks(s):
     directory of disk 1 and the written script."""
     product = s.host(s.root + "\\PRODUCT")
     shutil.copytree(Path(s.args.setup).parent / "samples" / "product", product)
+    shutil.copy(s.args.ship_setup or s.args.setup, product / "SETUP.EXE")
     disks = s.root + "\\DISKS"
     print(f"mkmedia {s.root}\\PRODUCT {disks} --media 1.44M")
     print("  " + s.tool("mkmedia", s.root + "\\PRODUCT", disks, "--media", "1.44M")
@@ -128,7 +129,7 @@ def robot_steps(title):
 
 
 def show_files(s, files):
-    print(f"Files ({SYSTEM} is what the setup, a 32-bit program, calls C:\\windows\\system32):")
+    print(f"Files ({SYSTEM} is what the setup calls its system directory):")
     for source, target in files:
         host = s.host(target)
         if not host.is_file():
@@ -195,10 +196,13 @@ def run(s):
     with Saved(s, script, files) as saved:
         s.media_dir = disk1
         s.robot(robot_steps(title))
-        print(f"\nRunning SETUP.EXE from {disk1} under Wine"
+        if s.args.ship_setup and Path(s.args.ship_setup).resolve() != Path(s.args.setup).resolve():
+            # The disk keeps the SETUP.EXE that ships; the one run goes beside it.
+            s.exe = f"SETUP{s.bits}.EXE"
+        print(f"\nRunning {s.exe} ({s.bits}-bit) from {disk1} under Wine"
               + (": click through it" if s.args.manual else ", driven by the robot"))
         code = s.run(timeout=600 if s.args.manual else 60)
-        print(f"SETUP.EXE ended with exit code {code}.\n")
+        print(f"{s.exe} ended with exit code {code}.\n")
         show_files(s, files)
         lines, links = show_settings(s, script, saved.group)
         print(f"On the host, drive C: is {s.wine.drive_c}")

@@ -141,7 +141,7 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
             PostQuitMessage(0);
             return 0;
         case WM_DDE_ACK:
-            DDE_ACKnowledge(hWnd, reinterpret_cast<HWND>(wParam), long(lParam), 0);
+            DDE_ACKnowledge(hWnd, reinterpret_cast<HWND>(wParam), lParam, 0);
             return 0;
         case WM_DDE_TERMINATE:
             DDE_Terminate();

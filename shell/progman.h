@@ -27,5 +27,6 @@ extern "C" HDDEDATA CALLBACK DDECallback(UINT type, UINT format, HCONV conv, HSZ
                                          HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2);
 
 // For the main window's WM_DDE_ACK and WM_DDE_TERMINATE.
-void DDE_ACKnowledge(HWND hwnd, HWND partner, long lParam, int unused);
+// lParam keeps its full width on 64-bit (a long on 32-bit).
+void DDE_ACKnowledge(HWND hwnd, HWND partner, LPARAM lParam, int unused);
 void DDE_Terminate();

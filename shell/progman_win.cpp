@@ -55,6 +55,6 @@ extern "C" HDDEDATA CALLBACK DDECallback(UINT type, UINT, HCONV, HSZ, HSZ, HDDED
 
 // The main window never starts a conversation of its own, so an
 // acknowledgement or a termination sent to it concerns nothing.
-void DDE_ACKnowledge(HWND, HWND, long, int) {}
+void DDE_ACKnowledge(HWND, HWND, LPARAM, int) {}
 
 void DDE_Terminate() {}

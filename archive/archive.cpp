@@ -74,15 +74,16 @@ void SendPercent(ArcStatusCallback pfn, eStatusKeys key, uint64_t part, uint64_t
 
 // Saves the current directory in saved, then makes pszDestDir current.
 // Whatever happens, saved holds what Extract must restore (or is empty).
-void EnterDestDir(const char* pszDestDir, char* saved, size_t size) {
+XErr EnterDestDir(const char* pszDestDir, char* saved, size_t size) {
     // A directory that cannot be saved could not be restored.
     if (!PfGetCwd(saved, int(size))) {
         saved[0] = '\0';
-        throw XErr{xeExtract};
+        return XErr{xeExtract};
     }
     int drive = DriveOf(pszDestDir);
-    if (drive >= 0 && PfSetDisk(drive) != 0) throw XErr{xeExtract};
-    if (PfChdir(pszDestDir) != 0) throw XErr{xeExtract};
+    if (drive >= 0 && PfSetDisk(drive) != 0) return XErr{xeExtract};
+    if (PfChdir(pszDestDir) != 0) return XErr{xeExtract};
+    return kNoXErr;
 }
 
 void RestoreDir(const char* saved) {
@@ -91,10 +92,10 @@ void RestoreDir(const char* saved) {
     PfChdir(saved);
 }
 
-// Inflates the member's stream from fpSource into fpDest; returns the CRC-32
-// of the bytes produced. Reads never pass lPacked.
-uLong InflateMember(const Archive& arc, const ZipDirEntry& entry, z_stream& zs) {
-    uLong crc = crc32(0, nullptr, 0);
+// Inflates the member's stream from fpSource into fpDest; the CRC-32 of the
+// bytes produced goes to crc. Reads never pass lPacked.
+XErr InflateMember(const Archive& arc, const ZipDirEntry& entry, z_stream& zs, uLong& crc) {
+    crc = crc32(0, nullptr, 0);
     uint32_t consumed = 0;
     uint64_t produced = 0;
     int rc;
@@ -108,10 +109,10 @@ uLong InflateMember(const Archive& arc, const ZipDirEntry& entry, z_stream& zs) 
             zs.avail_in = uInt(got);
         }
         rc = inflate(&zs, Z_NO_FLUSH);
-        if (rc != Z_OK && rc != Z_STREAM_END) throw XErr{xeInflate};
+        if (rc != Z_OK && rc != Z_STREAM_END) return XErr{xeInflate};
         size_t k = ARC_BUFFER_SIZE - zs.avail_out;
         // A short write (a full disk) fails the member.
-        if (k && fwrite(arc.pOutBuffer, 1, k, fpDest) != k) throw XErr{xeExtract};
+        if (k && fwrite(arc.pOutBuffer, 1, k, fpDest) != k) return XErr{xeExtract};
         crc = crc32(crc, arc.pOutBuffer, uInt(k));
         produced += k;
         zs.next_out = arc.pOutBuffer;
@@ -121,7 +122,7 @@ uLong InflateMember(const Archive& arc, const ZipDirEntry& entry, z_stream& zs) 
         SendPercent(arc.pfnStatus, skArchivePercent, pos > 0 ? uint64_t(pos) : 0,
                     uint64_t(lSizeOfSource));
     } while (rc != Z_STREAM_END);
-    return crc;
+    return kNoXErr;
 }
 
 // Builds the member's output path in out; false when the name is refused.
@@ -177,27 +178,29 @@ short Archive::FreeBuffers() {
     return 1;
 }
 
+XErr Archive::ExtractSteps(const char* pszDestDir, short bUsePaths, char* saved, size_t size) {
+    if (!pszFileName || !(fpArchive = PfOpen(pszFileName, "rb"))) return XErr{xeOpen};
+    long length = -1;
+    if (fseek(fpArchive, 0, SEEK_END) == 0) length = ftell(fpArchive);
+    if (length < 0 || length > 0x7fffffffL || fseek(fpArchive, 0, SEEK_SET) != 0)
+        return XErr{xeRead};
+    lSizeOfSource = int32_t(length);
+    pfnStatus(skArchiveName, pszFileName);
+    if (!dir.Read(fpArchive)) return XErr{xeRead};
+    if (!AllocBuffers()) return XErr{xeMemory};
+    if (pszDestDir) {
+        XErr err = EnterDestDir(pszDestDir, saved, size);
+        if (err.Raised()) return err;
+    }
+    for (int i = 0; i < dir.nCount; ++i)
+        if (!DecompressFile(short(i), bUsePaths)) return XErr{xeExtract};
+    return kNoXErr;
+}
+
 short Archive::Extract(const char* pszArchive, const char* pszDestDir, short bUsePaths) {
     SetFileName(pszArchive);
     char saved[PATH_SIZE] = "";
-    short result = 0;
-    try {
-        if (!pszFileName || !(fpArchive = PfOpen(pszFileName, "rb"))) throw XErr{xeOpen};
-        long size = -1;
-        if (fseek(fpArchive, 0, SEEK_END) == 0) size = ftell(fpArchive);
-        if (size < 0 || size > 0x7fffffffL || fseek(fpArchive, 0, SEEK_SET) != 0)
-            throw XErr{xeRead};
-        lSizeOfSource = int32_t(size);
-        pfnStatus(skArchiveName, pszFileName);
-        if (!dir.Read(fpArchive)) throw XErr{xeRead};
-        if (!AllocBuffers()) throw XErr{xeMemory};
-        if (pszDestDir) EnterDestDir(pszDestDir, saved, sizeof saved);
-        for (int i = 0; i < dir.nCount; ++i)
-            if (!DecompressFile(short(i), bUsePaths)) throw XErr{xeExtract};
-        result = 1;
-    } catch (const XErr&) {
-        result = 0;
-    }
+    short result = ExtractSteps(pszDestDir, bUsePaths, saved, sizeof saved).Raised() ? 0 : 1;
     pfnStatus(skArchivePercent, PercentArg(100));
     if (saved[0]) RestoreDir(saved);
     if (fpArchive) fclose(fpArchive);
@@ -206,41 +209,44 @@ short Archive::Extract(const char* pszArchive, const char* pszDestDir, short bUs
     return result;
 }
 
+XErr Archive::DecompressSteps(short nIndex, short bUsePaths, char* szOut, size_t size,
+                              z_stream_s& zs, bool& inflating, bool& created) {
+    // Only inside Extract: the archive open, the buffers there.
+    if (nIndex < 0 || nIndex >= dir.nCount || !fpArchive || !pInBuffer || !pOutBuffer)
+        return XErr{xeExtract};
+    const ZipDirEntry& entry = dir.pEntries[nIndex];
+    if (!OutputPath(entry.pszName, bUsePaths, szOut, size)) return XErr{xeExtract};
+    if (!(fpDest = PfOpen(szOut, "wb"))) return XErr{xeOpen};
+    created = true;
+    // Unbuffered: every write reaches the file at once and its failure is seen.
+    setvbuf(fpDest, nullptr, _IONBF, 0);
+    if (fseek(fpSource, entry.lOffset, SEEK_SET) != 0) return XErr{xeExtract};
+    pfnStatus(skFileName, szOut);
+    zs.next_in = pInBuffer;
+    zs.next_out = pOutBuffer;
+    zs.avail_out = ARC_BUFFER_SIZE;
+    if (inflateInit(&zs) != Z_OK) return XErr{xeInflate};
+    inflating = true;
+    uLong crc;
+    XErr err = InflateMember(*this, entry, zs, crc);
+    if (err.Raised()) return err;
+    pfnStatus(skFilePercent, PercentArg(100));
+    if (crc != entry.lCrc) return XErr{xeCrc};
+    inflating = false;
+    if (inflateEnd(&zs) != Z_OK) return XErr{xeInflate};
+    if (fflush(fpDest) != 0) return XErr{xeExtract};
+    PfSetFileTime(fpDest, entry.ftStamp);
+    return kNoXErr;
+}
+
 short Archive::DecompressFile(short nIndex, short bUsePaths) {
-    char szOut[PATH_SIZE];
+    char szOut[PATH_SIZE] = "";
     z_stream zs;
     memset(&zs, 0, sizeof zs);
     bool inflating = false, created = false;
-    short result = 0;
     fpSource = fpArchive;
-    try {
-        // Only inside Extract: the archive open, the buffers there.
-        if (nIndex < 0 || nIndex >= dir.nCount || !fpArchive || !pInBuffer || !pOutBuffer)
-            throw XErr{xeExtract};
-        const ZipDirEntry& entry = dir.pEntries[nIndex];
-        if (!OutputPath(entry.pszName, bUsePaths, szOut, sizeof szOut)) throw XErr{xeExtract};
-        if (!(fpDest = PfOpen(szOut, "wb"))) throw XErr{xeOpen};
-        created = true;
-        // Unbuffered: every write reaches the file at once and its failure is seen.
-        setvbuf(fpDest, nullptr, _IONBF, 0);
-        if (fseek(fpSource, entry.lOffset, SEEK_SET) != 0) throw XErr{xeExtract};
-        pfnStatus(skFileName, szOut);
-        zs.next_in = pInBuffer;
-        zs.next_out = pOutBuffer;
-        zs.avail_out = ARC_BUFFER_SIZE;
-        if (inflateInit(&zs) != Z_OK) throw XErr{xeInflate};
-        inflating = true;
-        uLong crc = InflateMember(*this, entry, zs);
-        pfnStatus(skFilePercent, PercentArg(100));
-        if (crc != entry.lCrc) throw XErr{xeCrc};
-        inflating = false;
-        if (inflateEnd(&zs) != Z_OK) throw XErr{xeInflate};
-        if (fflush(fpDest) != 0) throw XErr{xeExtract};
-        PfSetFileTime(fpDest, entry.ftStamp);
-        result = 1;
-    } catch (const XErr&) {
-        result = 0;
-    }
+    XErr err = DecompressSteps(nIndex, bUsePaths, szOut, sizeof szOut, zs, inflating, created);
+    short result = err.Raised() ? 0 : 1;
     // The inflater's memory goes on the failure paths too.
     if (inflating) inflateEnd(&zs);
     if (fpDest) fclose(fpDest);

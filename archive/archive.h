@@ -7,6 +7,8 @@
 
 #include "archive/directory.h"
 
+struct z_stream_s;
+
 enum eStatusKeys {
     skArchiveName = 0,     // argument: the archive's path
     skArchivePercent = 1,  // argument: a percentage (StatusPercent)
@@ -58,6 +60,12 @@ public:
     unsigned char* pOutBuffer;
     Directory dir;
     FILE* fpArchive;
+
+private:
+    // The steps of Extract and DecompressFile; the first error raised, or none.
+    XErr ExtractSteps(const char* pszDestDir, short bUsePaths, char* saved, size_t size);
+    XErr DecompressSteps(short nIndex, short bUsePaths, char* szOut, size_t size,
+                         z_stream_s& zs, bool& inflating, bool& created);
 };
 
 // One extraction at a time in the process.

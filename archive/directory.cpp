@@ -87,25 +87,27 @@ short Directory::Allocate(unsigned short n) {
     return 1;
 }
 
+// The steps of Read; the first error raised, or none.
+static XErr ReadSteps(Directory& dir, FILE* fp) {
+    uint32_t offset, signature;
+    uint16_t version, count;
+    // Offsets past the signed 32-bit range cannot be reached on every build.
+    if (fseek(fp, 0, SEEK_SET) != 0 || !ReadLE(fp, 4, offset) || offset > 0x7fffffffu ||
+        fseek(fp, long(offset), SEEK_SET) != 0)
+        return XErr{xeRead};
+    if (!ReadLE(fp, 4, signature) || signature != ARC_SIGNATURE) return XErr{xeRead};
+    if (!ReadWord(fp, version)) return XErr{xeRead};
+    if (version != ARC_VERSION) return XErr{xeVersion};
+    if (!ReadWord(fp, count) || count > ARC_MAX_ENTRIES) return XErr{xeRead};
+    if (!dir.Allocate(count)) return XErr{xeMemory};
+    for (unsigned i = 0; i < count; ++i)
+        if (!dir.pEntries[i].Read(fp)) return XErr{xeRead};
+    dir.nCount = count;
+    return kNoXErr;
+}
+
 short Directory::Read(FILE* fp) {
-    try {
-        uint32_t offset, signature;
-        uint16_t version, count;
-        // Offsets past the signed 32-bit range cannot be reached on every build.
-        if (fseek(fp, 0, SEEK_SET) != 0 || !ReadLE(fp, 4, offset) || offset > 0x7fffffffu ||
-            fseek(fp, long(offset), SEEK_SET) != 0)
-            throw XErr{xeRead};
-        if (!ReadLE(fp, 4, signature) || signature != ARC_SIGNATURE) throw XErr{xeRead};
-        if (!ReadWord(fp, version)) throw XErr{xeRead};
-        if (version != ARC_VERSION) throw XErr{xeVersion};
-        if (!ReadWord(fp, count) || count > ARC_MAX_ENTRIES) throw XErr{xeRead};
-        if (!Allocate(count)) throw XErr{xeMemory};
-        for (unsigned i = 0; i < count; ++i)
-            if (!pEntries[i].Read(fp)) throw XErr{xeRead};
-        nCount = count;
-        return 1;
-    } catch (const XErr&) {
-        fputs("Error reading archive directory\n", stdout);
-        return 0;
-    }
+    if (!ReadSteps(*this, fp).Raised()) return 1;
+    fputs("Error reading archive directory\n", stdout);
+    return 0;
 }

@@ -33,9 +33,11 @@
 #include <cstdint>
 #include <cstdio>
 
-// The archive reader's exception: thrown and caught inside the same operation,
-// never seen by a caller.
+// The archive reader's errors: a step raises one by returning it, and the
+// operation that took the step handles it (cleans up and returns 0), so no
+// error is ever seen by a caller.
 enum eXErrCodes {
+    xeNone = -1,
     xeOpen = 0,
     xeRead = 1,
     xeMemory = 5,
@@ -47,7 +49,9 @@ enum eXErrCodes {
 
 struct XErr {
     int32_t nCode;
+    bool Raised() const { return nCode != xeNone; }
 };
+const XErr kNoXErr = {xeNone};
 
 const uint32_t ARC_SIGNATURE = 0x22222222u;
 const uint16_t ARC_VERSION = 2;

@@ -17,10 +17,10 @@ const size_t CHUNK = 8192;
 
 // Reads the directory as the setup's reader does, saying where it fails
 // (the reader itself only prints one line for every failure).
-std::string DirectoryProblem(FILE* fp, Directory& dir) {
+std::string DirectoryProblem(PfFile* fp, Directory& dir) {
     uint32_t offset, signature, version, count;
     if (!ReadLE(fp, 4, offset)) return "it is shorter than 4 bytes";
-    if (offset > 0x7fffffffu || fseek(fp, long(offset), SEEK_SET) != 0 ||
+    if (offset > 0x7fffffffu || PfSeek(fp, long(offset), PF_SEEK_SET) != 0 ||
         !ReadLE(fp, 4, signature) || signature != ARC_SIGNATURE)
         return "no archive directory lies where its first 4 bytes point";
     if (!ReadLE(fp, 2, version) || !ReadLE(fp, 2, count)) return "its directory is cut short";
@@ -40,8 +40,8 @@ std::string DirectoryProblem(FILE* fp, Directory& dir) {
 
 // Inflates one member's stream to its end; "" when it is whole and its
 // CRC-32 and length are the directory's.
-std::string MemberProblem(FILE* fp, const ZipDirEntry& e) {
-    if (e.lOffset < 0 || fseek(fp, e.lOffset, SEEK_SET) != 0) return "its data cannot be reached";
+std::string MemberProblem(PfFile* fp, const ZipDirEntry& e) {
+    if (e.lOffset < 0 || PfSeek(fp, e.lOffset, PF_SEEK_SET) != 0) return "its data cannot be reached";
     z_stream zs = {};
     if (inflateInit(&zs) != Z_OK) return "out of memory";
     std::vector<unsigned char> in(CHUNK), out(CHUNK);
@@ -52,7 +52,7 @@ std::string MemberProblem(FILE* fp, const ZipDirEntry& e) {
     while (rc == Z_OK) {
         if (zs.avail_in == 0) {
             size_t want = left < CHUNK ? left : CHUNK;
-            zs.avail_in = uInt(want ? fread(in.data(), 1, want, fp) : 0);
+            zs.avail_in = uInt(want ? PfRead(fp, in.data(), want) : 0);
             zs.next_in = in.data();
             left -= zs.avail_in;
         }
@@ -80,7 +80,7 @@ std::string MemberProblem(FILE* fp, const ZipDirEntry& e) {
 
 std::string ArchiveProblem(const char* path, ArchiveContents& contents) {
     contents = ArchiveContents{};
-    FILE* fp = PfOpen(path, "rb");
+    PfFile* fp = PfOpen(path, "rb");
     if (!fp) return "it cannot be opened";
     Directory dir;
     std::string problem = DirectoryProblem(fp, dir);
@@ -92,6 +92,6 @@ std::string ArchiveProblem(const char* path, ArchiveContents& contents) {
         ++contents.files;
         contents.bytes += e.lLength;
     }
-    fclose(fp);
+    PfClose(fp);
     return problem;
 }

@@ -2,8 +2,7 @@
 
 #include <climits>
 #include <cstring>
-#include <string>
-#include <vector>
+#include <new>
 
 #include "app/globals.h"
 #include "app/paths.h"
@@ -27,9 +26,14 @@ int SplitCommaList(char* text, char* fields[], int maxFields) {
 bool CutKeepsFields(char* value, size_t limit, int fields) {
     if (strlen(value) <= limit) return true;
     value[limit] = '\0';
-    std::string copy(value);
-    std::vector<char*> found(size_t(fields) + 1);
-    return SplitCommaList(&copy[0], found.data(), fields + 1) > fields;
+    char* copy = new (std::nothrow) char[limit + 1];
+    char** found = new (std::nothrow) char*[size_t(fields) + 1];
+    // Without memory to look, the cut value counts as losing fields.
+    bool kept = copy && found && BufCopy(copy, limit + 1, value) &&
+                SplitCommaList(copy, found, fields + 1) > fields;
+    delete[] copy;
+    delete[] found;
+    return kept;
 }
 
 int32_t ScriptNumber(const char* text) {
@@ -76,21 +80,27 @@ int Occurrence(const char* keys, const char* name) {
 // would give it; false when the section does not fit or has no such line.
 bool RepeatedValue(const char* section, const char* name, int occurrence, char* value,
                    uint32_t size) {
-    std::vector<char> lines(SECTION_SIZE);
-    uint32_t len = PfGetProfileSection(section, lines.data(), SECTION_SIZE, szIniFile);
-    if (len == SECTION_SIZE - 2) return false;
+    char* lines = new (std::nothrow) char[SECTION_SIZE];
+    if (!lines) return false;
+    uint32_t len = PfGetProfileSection(section, lines, SECTION_SIZE, szIniFile);
+    bool found = false;
     const size_t nameLen = strlen(name);
-    for (const char* line = lines.data(); *line; line += strlen(line) + 1) {
+    for (const char* line = lines; len != SECTION_SIZE - 2 && *line; line += strlen(line) + 1) {
         const char* eq = strchr(line, '=');
         if (!eq || size_t(eq - line) != nameLen || !StrPrefixNoCase(line, name, nameLen)) continue;
         if (occurrence-- > 0) continue;
-        std::string text(eq + 1);
-        if (text.size() >= 2 && (text[0] == '"' || text[0] == '\'') && text.back() == text[0])
-            text = text.substr(1, text.size() - 2);
-        BufCopy(value, size, text.c_str());  // cut at size - 1, as the reader does
-        return true;
+        char* text = const_cast<char*>(eq + 1);
+        size_t n = strlen(text);
+        if (n >= 2 && (text[0] == '"' || text[0] == '\'') && text[n - 1] == text[0]) {
+            text[n - 1] = '\0';
+            ++text;
+        }
+        BufCopy(value, size, text);  // cut at size - 1, as the reader does
+        found = true;
+        break;
     }
-    return false;
+    delete[] lines;
+    return found;
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 
 #include <zlib.h>
 
-#include <cctype>
 #include <cstring>
 #include <new>
 
@@ -12,8 +11,8 @@
 #include "platform/strutil.h"
 
 int32_t lSizeOfSource = 0;
-FILE* fpSource = nullptr;
-FILE* fpDest = nullptr;
+PfFile* fpSource = nullptr;
+PfFile* fpDest = nullptr;
 
 void DefArcStatusCallback(eStatusKeys, void*) {}
 
@@ -61,7 +60,7 @@ namespace {
 // The drive a path names (A = 0), or -1 when it names none.
 int DriveOf(const char* path) {
     if (!path[0] || path[1] != ':') return -1;
-    int c = toupper(static_cast<unsigned char>(path[0]));
+    char c = path[0] >= 'a' && path[0] <= 'z' ? char(path[0] - 'a' + 'A') : path[0];
     return c >= 'A' && c <= 'Z' ? c - 'A' : 26;
 }
 
@@ -103,7 +102,7 @@ XErr InflateMember(const Archive& arc, const ZipDirEntry& entry, z_stream& zs, u
         if (zs.avail_in == 0) {
             uint32_t want = entry.lPacked - consumed;
             if (want > uint32_t(ARC_BUFFER_SIZE)) want = ARC_BUFFER_SIZE;
-            size_t got = want ? fread(arc.pInBuffer, 1, want, fpSource) : 0;
+            size_t got = want ? PfRead(fpSource, arc.pInBuffer, want) : 0;
             consumed += uint32_t(got);
             zs.next_in = arc.pInBuffer;
             zs.avail_in = uInt(got);
@@ -112,13 +111,13 @@ XErr InflateMember(const Archive& arc, const ZipDirEntry& entry, z_stream& zs, u
         if (rc != Z_OK && rc != Z_STREAM_END) return XErr{xeInflate};
         size_t k = ARC_BUFFER_SIZE - zs.avail_out;
         // A short write (a full disk) fails the member.
-        if (k && fwrite(arc.pOutBuffer, 1, k, fpDest) != k) return XErr{xeExtract};
+        if (k && PfWrite(fpDest, arc.pOutBuffer, k) != k) return XErr{xeExtract};
         crc = crc32(crc, arc.pOutBuffer, uInt(k));
         produced += k;
         zs.next_out = arc.pOutBuffer;
         zs.avail_out = ARC_BUFFER_SIZE;
         SendPercent(arc.pfnStatus, skFilePercent, produced, entry.lLength);
-        long pos = ftell(fpSource);
+        long pos = PfTell(fpSource);
         SendPercent(arc.pfnStatus, skArchivePercent, pos > 0 ? uint64_t(pos) : 0,
                     uint64_t(lSizeOfSource));
     } while (rc != Z_STREAM_END);
@@ -181,8 +180,8 @@ short Archive::FreeBuffers() {
 XErr Archive::ExtractSteps(const char* pszDestDir, short bUsePaths, char* saved, size_t size) {
     if (!pszFileName || !(fpArchive = PfOpen(pszFileName, "rb"))) return XErr{xeOpen};
     long length = -1;
-    if (fseek(fpArchive, 0, SEEK_END) == 0) length = ftell(fpArchive);
-    if (length < 0 || length > 0x7fffffffL || fseek(fpArchive, 0, SEEK_SET) != 0)
+    if (PfSeek(fpArchive, 0, PF_SEEK_END) == 0) length = PfTell(fpArchive);
+    if (length < 0 || length > 0x7fffffffL || PfSeek(fpArchive, 0, PF_SEEK_SET) != 0)
         return XErr{xeRead};
     lSizeOfSource = int32_t(length);
     pfnStatus(skArchiveName, pszFileName);
@@ -203,7 +202,7 @@ short Archive::Extract(const char* pszArchive, const char* pszDestDir, short bUs
     short result = ExtractSteps(pszDestDir, bUsePaths, saved, sizeof saved).Raised() ? 0 : 1;
     pfnStatus(skArchivePercent, PercentArg(100));
     if (saved[0]) RestoreDir(saved);
-    if (fpArchive) fclose(fpArchive);
+    if (fpArchive) PfClose(fpArchive);
     fpArchive = nullptr;
     FreeBuffers();
     return result;
@@ -218,9 +217,7 @@ XErr Archive::DecompressSteps(short nIndex, short bUsePaths, char* szOut, size_t
     if (!OutputPath(entry.pszName, bUsePaths, szOut, size)) return XErr{xeExtract};
     if (!(fpDest = PfOpen(szOut, "wb"))) return XErr{xeOpen};
     created = true;
-    // Unbuffered: every write reaches the file at once and its failure is seen.
-    setvbuf(fpDest, nullptr, _IONBF, 0);
-    if (fseek(fpSource, entry.lOffset, SEEK_SET) != 0) return XErr{xeExtract};
+    if (PfSeek(fpSource, entry.lOffset, PF_SEEK_SET) != 0) return XErr{xeExtract};
     pfnStatus(skFileName, szOut);
     zs.next_in = pInBuffer;
     zs.next_out = pOutBuffer;
@@ -234,7 +231,6 @@ XErr Archive::DecompressSteps(short nIndex, short bUsePaths, char* szOut, size_t
     if (crc != entry.lCrc) return XErr{xeCrc};
     inflating = false;
     if (inflateEnd(&zs) != Z_OK) return XErr{xeInflate};
-    if (fflush(fpDest) != 0) return XErr{xeExtract};
     PfSetFileTime(fpDest, entry.ftStamp);
     return kNoXErr;
 }
@@ -249,7 +245,7 @@ short Archive::DecompressFile(short nIndex, short bUsePaths) {
     short result = err.Raised() ? 0 : 1;
     // The inflater's memory goes on the failure paths too.
     if (inflating) inflateEnd(&zs);
-    if (fpDest) fclose(fpDest);
+    if (fpDest) PfClose(fpDest);
     fpDest = nullptr;
     fpSource = nullptr;
     // A member that failed leaves no file that could pass for a good one:

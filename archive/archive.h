@@ -2,8 +2,8 @@
 // events for every inflate step.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 #include "archive/directory.h"
 
@@ -59,7 +59,7 @@ public:
     unsigned char* pInBuffer;
     unsigned char* pOutBuffer;
     Directory dir;
-    FILE* fpArchive;
+    PfFile* fpArchive;
 
 private:
     // The steps of Extract and DecompressFile; the first error raised, or none.
@@ -70,5 +70,5 @@ private:
 
 // One extraction at a time in the process.
 extern int32_t lSizeOfSource;  // size of the archive being extracted
-extern FILE* fpSource;         // the archive while a member is extracted
-extern FILE* fpDest;           // the member's output file while it is written
+extern PfFile* fpSource;  // the archive while a member is extracted
+extern PfFile* fpDest;    // the member's output file while it is written

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "archive/archive.h"
+#include "platform/namelist.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
 
@@ -20,22 +21,22 @@ void PutLE(std::string& out, uint32_t value, int bytes) {
 }
 
 struct FileSource {
-    FILE* fp;
+    PfFile* fp;
     uint64_t left;  // of the size at opening: a file that grows is not followed
 };
 
 size_t ReadFileSource(void* ctx, unsigned char* buf, size_t size) {
     FileSource* f = static_cast<FileSource*>(ctx);
-    size_t n = fread(buf, 1, size_t(std::min<uint64_t>(size, f->left)), f->fp);
+    size_t n = PfRead(f->fp, buf, size_t(std::min<uint64_t>(size, f->left)));
     f->left -= n;
     return n;
 }
 
 // The size of an open file, or -1.
-long long FileSize(FILE* fp) {
-    if (fseek(fp, 0, SEEK_END) != 0) return -1;
-    long long size = ftell(fp);
-    return fseek(fp, 0, SEEK_SET) == 0 ? size : -1;
+long long FileSize(PfFile* fp) {
+    if (PfSeek(fp, 0, PF_SEEK_END) != 0) return -1;
+    long long size = PfTell(fp);
+    return PfSeek(fp, 0, PF_SEEK_SET) == 0 ? size : -1;
 }
 
 struct MemSource {
@@ -88,7 +89,7 @@ ArcWriter::~ArcWriter() {
 
 void ArcWriter::Abandon() {
     if (!fp_) return;
-    fclose(fp_);
+    PfClose(fp_);
     fp_ = nullptr;
     PfRemove(path_.c_str());
 }
@@ -109,7 +110,7 @@ bool ArcWriter::Create(const char* path) {
     if (!fp_) return Fail(path_ + ": cannot create the archive");
     // The directory offset is filled in by Finish.
     static const unsigned char header[4] = {0, 0, 0, 0};
-    if (fwrite(header, 1, 4, fp_) != 4) return Fail(path_ + ": cannot write");
+    if (PfWrite(fp_, header, 4) != 4) return Fail(path_ + ": cannot write");
     return true;
 }
 
@@ -122,13 +123,13 @@ bool ArcWriter::AddFile(const char* storedName, const char* path) {
                           : !PfGetFileTime(path, &stamp)  ? "its date lies outside 1980 to 2107"
                                                           : nullptr;
     if (problem) {
-        fclose(src.fp);
+        PfClose(src.fp);
         return Fail(std::string(path) + ": " + problem);
     }
     src.left = uint64_t(size);
     bool ok = AddStream(storedName, ReadFileSource, &src, stamp);
-    bool incomplete = ferror(src.fp) != 0 || src.left != 0;
-    fclose(src.fp);
+    bool incomplete = src.left != 0;
+    PfClose(src.fp);
     if (ok && incomplete) return Fail(std::string(path) + ": read error, or the file shrank");
     return ok;
 }
@@ -177,7 +178,7 @@ bool ArcWriter::Deflate(Source read, void* ctx, Member& m) {
             zs.avail_out = uInt(CHUNK);
             deflate(&zs, flush);
             size_t have = CHUNK - zs.avail_out;
-            ok = ok && fwrite(out.data(), 1, have, fp_) == have;
+            ok = ok && PfWrite(fp_, out.data(), have) == have;
             packed += have;
         } while (zs.avail_out == 0);
     } while (flush != Z_FINISH);
@@ -212,16 +213,16 @@ bool ArcWriter::WriteDirectory() {
     }
     unsigned char header[4];
     for (int i = 0; i < 4; ++i) header[i] = (uint32_t(dirOffset) >> (8 * i)) & 0xff;
-    return fwrite(d.data(), 1, d.size(), fp_) == d.size() && fseek(fp_, 0, SEEK_SET) == 0 &&
-           fwrite(header, 1, 4, fp_) == 4;
+    return PfWrite(fp_, d.data(), d.size()) == d.size() && PfSeek(fp_, 0, PF_SEEK_SET) == 0 &&
+           PfWrite(fp_, header, 4) == 4;
 }
 
 bool ArcWriter::Finish() {
     if (!fp_) return Fail("no archive is open");
     if (!WriteDirectory()) return Fail(path_ + ": cannot write");
-    FILE* fp = fp_;
+    PfFile* fp = fp_;
     fp_ = nullptr;
-    if (fclose(fp) != 0) {
+    if (PfClose(fp) != 0) {
         PfRemove(path_.c_str());
         error_ = path_ + ": cannot write";
         return false;

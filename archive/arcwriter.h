@@ -4,10 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "platform/platform.h"
 
 // Why the setup could not extract a member stored under name, or null when
 // it could: names that leave the destination, names Windows cannot create,
@@ -51,7 +52,7 @@ private:
     bool Fail(const std::string& message);
     void Abandon();
 
-    FILE* fp_;
+    PfFile* fp_;
     std::string path_;
     std::vector<Member> members_;
     std::set<std::string> upperNames_;  // Windows names ignore case

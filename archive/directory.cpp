@@ -3,9 +3,9 @@
 
 #include <new>
 
-bool ReadLE(FILE* fp, int n, uint32_t& value) {
+bool ReadLE(PfFile* fp, int n, uint32_t& value) {
     unsigned char b[4];
-    if (fread(b, 1, size_t(n), fp) != size_t(n)) return false;
+    if (PfRead(fp, b, size_t(n)) != size_t(n)) return false;
     value = 0;
     for (int i = n - 1; i >= 0; --i) value = value << 8 | b[i];
     return true;
@@ -13,7 +13,7 @@ bool ReadLE(FILE* fp, int n, uint32_t& value) {
 
 namespace {
 
-bool ReadWord(FILE* fp, uint16_t& value) {
+bool ReadWord(PfFile* fp, uint16_t& value) {
     uint32_t v;
     if (!ReadLE(fp, 2, v)) return false;
     value = uint16_t(v);
@@ -44,7 +44,7 @@ ZipDirEntry::~ZipDirEntry() {
     pszName = nullptr;
 }
 
-short ZipDirEntry::Read(FILE* fp) {
+short ZipDirEntry::Read(PfFile* fp) {
     delete[] pszName;
     pszName = nullptr;
     uint32_t v;
@@ -54,7 +54,7 @@ short ZipDirEntry::Read(FILE* fp) {
     size_t len = v;
     pszName = new (std::nothrow) char[len + 1];
     if (!pszName) return 0;
-    if (len && fread(pszName, 1, len, fp) != len) return 0;
+    if (len && PfRead(fp, pszName, len) != len) return 0;
     pszName[len] = '\0';
 
     uint32_t offset;
@@ -62,11 +62,11 @@ short ZipDirEntry::Read(FILE* fp) {
         !ReadLE(fp, 4, lCrc) || !ReadWord(fp, wExtra1) || !ReadWord(fp, wExtra2))
         return 0;
     lOffset = int32_t(offset);
-    for (const auto& field : kStampFields) {
-        int c = fgetc(fp);
-        if (c == EOF) return 0;
-        uint32_t mask = ((1u << field.bits) - 1) << field.shift;
-        ftStamp = (ftStamp & ~mask) | ((uint32_t(c) << field.shift) & mask);
+    unsigned char stamp[6];
+    if (PfRead(fp, stamp, sizeof stamp) != sizeof stamp) return 0;
+    for (int k = 0; k < 6; ++k) {
+        uint32_t mask = ((1u << kStampFields[k].bits) - 1) << kStampFields[k].shift;
+        ftStamp = (ftStamp & ~mask) | ((uint32_t(stamp[k]) << kStampFields[k].shift) & mask);
     }
     return 1;
 }
@@ -88,12 +88,12 @@ short Directory::Allocate(unsigned short n) {
 }
 
 // The steps of Read; the first error raised, or none.
-static XErr ReadSteps(Directory& dir, FILE* fp) {
+static XErr ReadSteps(Directory& dir, PfFile* fp) {
     uint32_t offset, signature;
     uint16_t version, count;
     // Offsets past the signed 32-bit range cannot be reached on every build.
-    if (fseek(fp, 0, SEEK_SET) != 0 || !ReadLE(fp, 4, offset) || offset > 0x7fffffffu ||
-        fseek(fp, long(offset), SEEK_SET) != 0)
+    if (PfSeek(fp, 0, PF_SEEK_SET) != 0 || !ReadLE(fp, 4, offset) || offset > 0x7fffffffu ||
+        PfSeek(fp, long(offset), PF_SEEK_SET) != 0)
         return XErr{xeRead};
     if (!ReadLE(fp, 4, signature) || signature != ARC_SIGNATURE) return XErr{xeRead};
     if (!ReadWord(fp, version)) return XErr{xeRead};
@@ -106,8 +106,8 @@ static XErr ReadSteps(Directory& dir, FILE* fp) {
     return kNoXErr;
 }
 
-short Directory::Read(FILE* fp) {
+short Directory::Read(PfFile* fp) {
     if (!ReadSteps(*this, fp).Raised()) return 1;
-    fputs("Error reading archive directory\n", stdout);
+    PfPrintLine("Error reading archive directory");
     return 0;
 }

@@ -31,7 +31,8 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+
+#include "platform/platform.h"
 
 // The archive reader's errors: a step raises one by returning it, and the
 // operation that took the step handles it (cleans up and returns 0), so no
@@ -59,7 +60,7 @@ const int ARC_MAX_ENTRIES = 32767;  // the member index is a signed 16-bit value
 const int ARC_MAX_NAME = 32767;
 
 // Reads n (up to 4) little-endian bytes into value; false on a short read.
-bool ReadLE(FILE* fp, int n, uint32_t& value);
+bool ReadLE(PfFile* fp, int n, uint32_t& value);
 
 // One member of the directory.
 class ZipDirEntry {
@@ -70,7 +71,7 @@ public:
     ZipDirEntry& operator=(const ZipDirEntry&) = delete;
 
     // Reads one entry at the stream's position; 0 on a short read.
-    short Read(FILE* fp);
+    short Read(PfFile* fp);
 
     char* pszName;
     uint32_t lLength;
@@ -93,7 +94,7 @@ public:
     // Releases the entries held, then makes n fresh ones; 0 without memory.
     short Allocate(unsigned short n);
     // Reads the directory of the archive open on fp ("rb"); 1 on success.
-    short Read(FILE* fp);
+    short Read(PfFile* fp);
 
     ZipDirEntry* pEntries;
     unsigned short nCount;

@@ -1,7 +1,6 @@
-#include <io.h>
-
 #include "app/globals.h"
 #include "archive/winutil.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -63,7 +62,7 @@ HGLOBAL AllocCopyBuffer(UINT* size, GlobalAllocFn alloc) {
 }
 
 int FileCopy(const char* src, const char* dest) {
-    if (_access(src, 0) != 0) return 0;
+    if (PfAccess(src, 0) != 0) return 0;
     UINT size = 0;
     HGLOBAL block = AllocCopyBuffer(&size);
     if (!block) return 0;

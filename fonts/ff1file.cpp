@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <climits>
-#include <vector>
+#include <new>
 
 #include "platform/platform.h"
 
@@ -30,9 +30,9 @@ static void put16(unsigned char* p, uint16_t v) {
 //        0      2  face identifier
 //
 // Every other byte belongs to the font and is never changed.
-int readFontHeader(FILE* fp, fontHeader* hdr) {
+int readFontHeader(PfFile* fp, fontHeader* hdr) {
     unsigned char raw[FF1_HEADER_BYTES];
-    if (fread(raw, sizeof raw, 1, fp) != 1) return 0;
+    if (PfRead(fp, raw, sizeof raw) != sizeof raw) return 0;
     hdr->magic = get16(raw);
     hdr->nFaces = get16(raw + 10);
     hdr->firstFace = get16(raw + 30);
@@ -65,23 +65,23 @@ static int windowRecords(const fontHeader& hdr, int base) {
 // many of them lie whole within what could be read. *at is the stream's
 // position when known, else -1: a seek costs a system call even within the
 // stream's buffer.
-static int readWindow(FILE* fp, const fontHeader& hdr, int base, int count, unsigned char* buf,
+static int readWindow(PfFile* fp, const fontHeader& hdr, int base, int count, unsigned char* buf,
                       long* at) {
     long start = recordOffset(hdr, base);
     size_t span = size_t(count - 1) * hdr.faceSize + FF1_FACE_BYTES;
     if (start < 0 || recordOffset(hdr, base + count - 1) < 0 ||
-        (start != *at && fseek(fp, start, SEEK_SET) != 0)) {
+        (start != *at && PfSeek(fp, start, PF_SEEK_SET) != 0)) {
         *at = -1;
         return 0;
     }
-    size_t got = fread(buf, 1, span, fp);
+    size_t got = PfRead(fp, buf, span);
     *at = start + long(got);
     int whole = 0;
     while (whole < count && size_t(whole) * hdr.faceSize + FF1_FACE_BYTES <= got) ++whole;
     return whole;
 }
 
-int readFaceIds(FILE* fp, const fontHeader& hdr, int32_t* ids) {
+int readFaceIds(PfFile* fp, const fontHeader& hdr, int32_t* ids) {
     if (!faceTableIsSound(hdr)) return 0;
     unsigned char buf[WINDOW_BYTES];
     long at = FF1_HEADER_BYTES;
@@ -97,7 +97,7 @@ int readFaceIds(FILE* fp, const fontHeader& hdr, int32_t* ids) {
 // Writes the changed identifiers among the first n records of the window
 // in buf: one write from the first to the last, of the bytes just read with
 // the identifiers replaced.
-static void writeWindow(FILE* fp, const fontHeader& hdr, int base, int n, unsigned char* buf,
+static void writeWindow(PfFile* fp, const fontHeader& hdr, int base, int n, unsigned char* buf,
                         const int32_t* ids, long* at) {
     int first = -1, last = -1;
     for (int j = 0; j < n; ++j) {
@@ -109,13 +109,13 @@ static void writeWindow(FILE* fp, const fontHeader& hdr, int base, int n, unsign
     }
     if (first < 0) return;
     size_t from = size_t(first) * hdr.faceSize, to = size_t(last) * hdr.faceSize + 2;
-    if (fseek(fp, recordOffset(hdr, base + first), SEEK_SET) == 0)
-        fwrite(buf + from, 1, to - from, fp);
-    // Reading after writing needs a seek first.
+    if (PfSeek(fp, recordOffset(hdr, base + first), PF_SEEK_SET) == 0)
+        PfWrite(fp, buf + from, to - from);
+    // The next window is found by a seek.
     *at = -1;
 }
 
-int updateFaceIds(FILE* fp, const fontHeader& hdr, const int32_t* ids) {
+int updateFaceIds(PfFile* fp, const fontHeader& hdr, const int32_t* ids) {
     if (!faceTableIsSound(hdr)) return 0;
     unsigned char buf[WINDOW_BYTES];
     long at = FF1_HEADER_BYTES;
@@ -135,15 +135,16 @@ int makeFontFile(const char* path, const uint16_t* ids, int nIds, uint16_t first
         return 0;
     size_t length = nIds == 0 ? FF1_HEADER_BYTES : firstFace + size_t(nIds) * faceSize;
     if (length > MAX_MADE_FONT_BYTES) return 0;
-    std::vector<unsigned char> bytes(length);
+    unsigned char* bytes = new (std::nothrow) unsigned char[length];
+    if (!bytes) return 0;
     for (size_t i = 0; i < length; ++i) bytes[i] = fillerByte(long(i));
     put16(&bytes[0], FF1_MAGIC);
     put16(&bytes[10], uint16_t(nIds));
     put16(&bytes[30], firstFace);
     put16(&bytes[32], faceSize);
     for (int k = 0; k < nIds; ++k) put16(&bytes[firstFace + size_t(k) * faceSize], ids[k]);
-    FILE* fp = PfOpen(path, "wb");
-    if (!fp) return 0;
-    bool written = fwrite(bytes.data(), 1, length, fp) == length;
-    return fclose(fp) == 0 && written;
+    PfFile* fp = PfOpen(path, "wb");
+    bool written = fp && PfWrite(fp, bytes, length) == length;
+    delete[] bytes;
+    return fp && PfClose(fp) == 0 && written;
 }

@@ -4,7 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+
+#include "platform/platform.h"
 
 const uint16_t FF1_MAGIC = 0x7ABD;
 const int FF1_HEADER_BYTES = 54;
@@ -19,7 +20,7 @@ struct fontHeader {
 };
 
 // Reads the header of a file just opened. 1 when it is a font file of this format.
-int readFontHeader(FILE* fp, fontHeader* hdr);
+int readFontHeader(PfFile* fp, fontHeader* hdr);
 
 // 1 when the face table lies after the header and the identifier fields of
 // its records do not overlap, so that writing one changes no other field.
@@ -28,13 +29,13 @@ int faceTableIsSound(const fontHeader& hdr);
 // Reads the identifiers of all faces into ids (room for hdr.nFaces), fp
 // being where readFontHeader left it. 1 only when the whole face table could
 // be read and lies where it can be rewritten.
-int readFaceIds(FILE* fp, const fontHeader& hdr, int32_t* ids);
+int readFaceIds(PfFile* fp, const fontHeader& hdr, int32_t* ids);
 
 // Writes ids into the face records whose identifier differs, fp being where
 // readFontHeader left it; no other byte changes. Returns the number of
 // records handled: all of them, or the index of the first record that could
 // not be read (the ones before it are done).
-int updateFaceIds(FILE* fp, const fontHeader& hdr, const int32_t* ids);
+int updateFaceIds(PfFile* fp, const fontHeader& hdr, const int32_t* ids);
 
 // The byte that makeFontFile puts at every offset it does not otherwise use:
 // the alphabet, repeated from the start of the file.

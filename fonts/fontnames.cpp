@@ -58,20 +58,20 @@ static bool indexEntries(nameList* list, int32_t nEntries) {
 }
 
 // Reads the header and the data block; false unless both are there whole.
-static bool readList(FILE* fp, nameList* list, int32_t* nEntries) {
+static bool readList(PfFile* fp, nameList* list, int32_t* nEntries) {
     unsigned char raw[NAME_HDR_BYTES];
-    if (fread(raw, sizeof raw, 1, fp) != 1) return false;
+    if (PfRead(fp, raw, sizeof raw) != sizeof raw) return false;
     nameHdr hdr = {get32(raw), get32(raw + 4)};
     if (hdr.nEntries <= 0 || hdr.nSize < 0 || hdr.nSize > MAX_NAME_LIST_BYTES ||
         hdr.nEntries > hdr.nSize / NAME_ENTRY_BYTES)
         return false;
     // The counts are checked against the file before anything is allocated.
     long end;
-    if (fseek(fp, 0, SEEK_END) != 0 || (end = ftell(fp)) < NAME_HDR_BYTES + long(hdr.nSize) ||
-        fseek(fp, NAME_HDR_BYTES, SEEK_SET) != 0)
+    if (PfSeek(fp, 0, PF_SEEK_END) != 0 || (end = PfTell(fp)) < NAME_HDR_BYTES + long(hdr.nSize) ||
+        PfSeek(fp, NAME_HDR_BYTES, PF_SEEK_SET) != 0)
         return false;
     list->data = static_cast<unsigned char*>(malloc(size_t(hdr.nSize)));
-    if (!list->data || fread(list->data, size_t(hdr.nSize), 1, fp) != 1) return false;
+    if (!list->data || PfRead(fp, list->data, size_t(hdr.nSize)) != size_t(hdr.nSize)) return false;
     list->size = hdr.nSize;
     *nEntries = hdr.nEntries;
     return true;
@@ -94,11 +94,11 @@ int32_t loadFontNames(const char* dir, nameList* list) {
     memset(list, 0, sizeof *list);
     char path[FONT_PATH_SIZE];
     if (!fontFilePath(path, sizeof path, dir, fontListName)) return 0;
-    FILE* fp = PfOpen(path, "rb");
+    PfFile* fp = PfOpen(path, "rb");
     if (!fp) return 0;
     int32_t nEntries = 0;
     bool usable = readList(fp, list, &nEntries) && indexEntries(list, nEntries);
-    fclose(fp);
+    PfClose(fp);
     if (!usable) {
         freeFontNames(list);
         return 0;
@@ -139,24 +139,20 @@ int32_t nextNameEntry(const nameList* list, int32_t entry) {
     return entry + NAME_ENTRY_BYTES + 4 * get32(list->data + entry + 14);
 }
 
-// One entry per file, in face order. A name that does not fit the field is
+// One entry per file, in face order, after the header; the list is
+// assembled whole and written at once. A name that does not fit the field is
 // stored empty, which no file matches.
-static bool writeEntries(FILE* fp, int64_t nSize) {
-    unsigned char raw[NAME_ENTRY_BYTES];
-    put32(raw, nFiles);
-    put32(raw + 4, int32_t(nSize));
-    if (fwrite(raw, NAME_HDR_BYTES, 1, fp) != 1) return false;
+static void fillEntries(unsigned char* out, int64_t nSize) {
+    put32(out, nFiles);
+    put32(out + 4, int32_t(nSize));
+    out += NAME_HDR_BYTES;
     for (int i = 0; i < nFiles; ++i) {
-        memset(raw, 0, sizeof raw);
-        if (strlen(faces[i].name) <= 13) memcpy(raw, faces[i].name, strlen(faces[i].name));
-        put32(raw + 14, faces[i].nIds);
-        if (fwrite(raw, sizeof raw, 1, fp) != 1) return false;
-        for (int k = 0; k < faces[i].nIds; ++k) {
-            put32(raw, faces[i].ids[k]);
-            if (fwrite(raw, 4, 1, fp) != 1) return false;
-        }
+        memset(out, 0, NAME_ENTRY_BYTES);
+        if (strlen(faces[i].name) <= 13) memcpy(out, faces[i].name, strlen(faces[i].name));
+        put32(out + 14, faces[i].nIds);
+        out += NAME_ENTRY_BYTES;
+        for (int k = 0; k < faces[i].nIds; ++k, out += 4) put32(out, faces[i].ids[k]);
     }
-    return true;
 }
 
 int writeFontNames(const char* dir) {
@@ -166,11 +162,15 @@ int writeFontNames(const char* dir) {
     if (nSize > MAX_NAME_LIST_BYTES || !fontFilePath(path, sizeof path, dir, fontListName) ||
         !fontFilePath(temp, sizeof temp, dir, tempListName))
         return 0;
-    FILE* fp = PfOpen(temp, "wb");
+    size_t length = NAME_HDR_BYTES + size_t(nSize);
+    unsigned char* bytes = static_cast<unsigned char*>(malloc(length));
+    if (!bytes) return 0;
+    fillEntries(bytes, nSize);
+    PfFile* fp = PfOpen(temp, "wb");
+    bool written = fp && PfWrite(fp, bytes, length) == length;
+    free(bytes);
+    if (fp && PfClose(fp) != 0) written = false;
     if (!fp) return 0;
-    bool written = writeEntries(fp, nSize);
-    // A full disk shows at the latest when the stream is closed.
-    if (fclose(fp) != 0) written = false;
     if (written && PfRename(temp, path) == 0) return 1;
     PfRemove(temp);
     return 0;

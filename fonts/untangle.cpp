@@ -1,10 +1,7 @@
 #include "fonts/untangle.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "fonts/ff1file.h"
 #include "fonts/fontnames.h"
@@ -27,15 +24,12 @@ bool fontFilePath(char* out, size_t size, const char* dir, const char* name) {
 }
 
 // Opens dir + name for reading and updating; null unless it is a font file.
-// The update reads and writes a few blocks at known places: a buffer would
-// only be refilled at every switch.
-static FILE* openFont(const char* dir, const char* name, fontHeader* hdr, bool forUpdate) {
+static PfFile* openFont(const char* dir, const char* name, fontHeader* hdr) {
     char path[FONT_PATH_SIZE];
     if (!fontFilePath(path, sizeof path, dir, name)) return nullptr;
-    FILE* fp = PfOpen(path, "rb+");
-    if (fp && forUpdate) setvbuf(fp, nullptr, _IONBF, 0);
+    PfFile* fp = PfOpen(path, "rb+");
     if (fp && !readFontHeader(fp, hdr)) {
-        fclose(fp);
+        PfClose(fp);
         fp = nullptr;
     }
     return fp;
@@ -43,7 +37,7 @@ static FILE* openFont(const char* dir, const char* name, fontHeader* hdr, bool f
 
 // Fills f from an open font file; false, with f left empty, when its face
 // table cannot be read whole: the file then takes no part.
-static bool readFaces(FILE* fp, const fontHeader& hdr, const char* name, faceStr* f) {
+static bool readFaces(PfFile* fp, const fontHeader& hdr, const char* name, faceStr* f) {
     memset(f, 0, sizeof *f);
     f->entry = -1;
     if (!BufCopy(f->name, name)) return false;
@@ -59,29 +53,40 @@ static bool readFaces(FILE* fp, const fontHeader& hdr, const char* name, faceStr
     return true;
 }
 
+namespace {
+
+// One walk of collectFaces over the directory's font files.
+struct Collection {
+    const char* dir;
+    int mode, room, count, total;
+};
+
+void collectFile(const char* name, void* context) {
+    Collection& c = *static_cast<Collection*>(context);
+    // The directory may have changed since mode 3 counted the records.
+    if (c.mode == 1 && c.count == c.room) return;
+    fontHeader hdr;
+    PfFile* fp = openFont(c.dir, name, &hdr);
+    if (!fp) return;
+    if (c.mode == 3) {
+        ++c.count;
+    } else if (readFaces(fp, hdr, name, &faces[c.count])) {
+        c.total += faces[c.count++].nIds;
+    }
+    PfClose(fp);
+}
+
+}  // namespace
+
 int collectFaces(const char* dir, int mode) {
     char pattern[FONT_PATH_SIZE];
-    std::vector<std::string> names;
+    Collection c = {dir, mode, nFiles, 0, 0};
     if ((mode != 1 && mode != 3) || !fontFilePath(pattern, sizeof pattern, dir, "*.ff1") ||
-        !PfFindFiles(pattern, names))
+        !PfFindFiles(pattern, collectFile, &c))
         return 0;
-    // The directory may have changed since mode 3 counted the records.
-    int room = nFiles, count = 0, total = 0;
-    for (const std::string& name : names) {
-        if (mode == 1 && count == room) break;
-        fontHeader hdr;
-        FILE* fp = openFont(dir, name.c_str(), &hdr, false);
-        if (!fp) continue;
-        if (mode == 3) {
-            ++count;
-        } else if (readFaces(fp, hdr, name.c_str(), &faces[count])) {
-            total += faces[count++].nIds;
-        }
-        fclose(fp);
-    }
-    if (mode == 3) return count;
-    nFiles = count;
-    return total;
+    if (mode == 3) return c.count;
+    nFiles = c.count;
+    return c.total;
 }
 
 int searchIdList(int32_t id, const idSet* used) {
@@ -210,7 +215,7 @@ int checkIDConflicts(const char* dir) {
     faces = static_cast<faceStr*>(calloc(size_t(nFiles), sizeof(faceStr)));
     if (!faces) {
         nFiles = 0;
-        fputs("Out of memory\n", stdout);
+        PfPrintLine("Out of memory");
         return -1;
     }
     collectFaces(dir, 1);
@@ -225,12 +230,12 @@ int checkIDConflicts(const char* dir) {
 // Rewrites the identifiers of one changed file; false after a read error.
 static bool updateFont(const char* dir, const faceStr& f) {
     fontHeader hdr;
-    FILE* fp = openFont(dir, f.name, &hdr, true);
+    PfFile* fp = openFont(dir, f.name, &hdr);
     if (!fp) return true;
     // A file replaced since the scan is left alone.
     bool same = hdr.nFaces == f.nIds && faceTableIsSound(hdr);
     bool readable = !same || updateFaceIds(fp, hdr, f.ids) == f.nIds;
-    fclose(fp);
+    PfClose(fp);
     if (!readable) error_ok("Error Reading Font File.");
     return readable;
 }

@@ -1,6 +1,6 @@
 // The operating-system layer of the portable core.
 //
-// Windows: thin calls of the Win32 API and the C runtime.
+// Windows: thin calls of the Win32 API, without the C runtime.
 // Linux: a stand-in that behaves like them. Drive letters map onto host
 // directories (PfMapDrive); paths use backslashes or slashes; a path that
 // starts with "/" is a host path; the profile functions parse INI files with
@@ -8,10 +8,8 @@
 // default button.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <string>
-#include <vector>
 
 #include "platform/wintypes.h"
 
@@ -41,9 +39,28 @@ int PfWriteWinIni(const char* section, const char* key, const char* value);
 unsigned PfGetWindowsDir(char* buf, unsigned size);
 unsigned PfGetSystemDir(char* buf, unsigned size);
 
-// --- Files and directories, on Windows-syntax paths.
+// --- Files: byte streams on Windows-syntax paths. Reads are buffered;
+// every write goes to the file at once, so that a failed write (a full disk)
+// is seen by the call that made it.
 
-FILE* PfOpen(const char* path, const char* mode);
+struct PfFile;
+enum PfSeekOrigin { PF_SEEK_SET = 0, PF_SEEK_CUR = 1, PF_SEEK_END = 2 };
+
+// Modes "rb", "wb" (created, or emptied) and "rb+" (read and write); a
+// read-only file is never opened for writing. Null on failure.
+PfFile* PfOpen(const char* path, const char* mode);
+int PfClose(PfFile* fp);                               // 0 on success
+size_t PfRead(PfFile* fp, void* buf, size_t n);        // the bytes read
+size_t PfWrite(PfFile* fp, const void* buf, size_t n);  // the bytes written
+int PfSeek(PfFile* fp, long offset, PfSeekOrigin origin);  // 0 on success
+long PfTell(PfFile* fp);                               // -1 on failure
+int PfError(PfFile* fp);  // non-zero once a read or write failed (not at the end)
+
+// A line of text on standard output, where the program has one.
+void PfPrintLine(const char* text);
+
+// --- Directories and file attributes, on Windows-syntax paths.
+
 int PfMkdir(const char* path);                 // 0 on success
 int PfRmdir(const char* path);                 // 0 on success
 int PfChdir(const char* path);                 // 0 on success
@@ -57,14 +74,16 @@ bool PfIsDirectory(const char* path);
 int PfSetReadOnly(const char* path, bool readOnly);  // 0 on success
 
 // Last-write time as an MS-DOS date (high word) and time (low word), local time.
-int PfSetFileTime(FILE* fp, uint32_t dosStamp);        // flushes first; 1 on success
+int PfSetFileTime(PfFile* fp, uint32_t dosStamp);      // 1 on success
 int PfGetFileTime(const char* path, uint32_t* dosStamp);  // 1 on success
 
-// Names of the normal files (no directories) matching a pattern such as
-// "DIR\*.ff1"; the name part matches without regard to case. 1 on success.
-int PfFindFiles(const char* pattern, std::vector<std::string>& names);
+// Hands found(name, context) the names of the normal files (no directories)
+// matching a pattern such as "DIR\*.ff1"; the name part matches without
+// regard to case. 1 on success (also when nothing matches).
+typedef void (*PfFoundFn)(const char* name, void* context);
+int PfFindFiles(const char* pattern, PfFoundFn found, void* context);
 // The same for subdirectories, without "." and "..".
-int PfFindDirs(const char* pattern, std::vector<std::string>& names);
+int PfFindDirs(const char* pattern, PfFoundFn found, void* context);
 
 // Free bytes on a drive (a letter of either case), free clusters times sectors
 // per cluster times bytes per sector. 1 on success.
@@ -79,6 +98,8 @@ int PfMessageBox(HWND owner, const char* text, const char* caption, unsigned typ
 PfMessageBoxHook PfSetMessageBoxHook(PfMessageBoxHook hook);
 
 #ifndef _WIN32
+#include <string>
+
 // --- Stand-in configuration.
 
 // Maps a drive letter onto a host directory; a null or empty directory unmaps it.

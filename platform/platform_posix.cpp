@@ -16,6 +16,9 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/strutil.h"
@@ -177,7 +180,11 @@ unsigned PfGetWindowsDir(char* buf, unsigned size) { return CopyDir(windowsDir, 
 
 unsigned PfGetSystemDir(char* buf, unsigned size) { return CopyDir(systemDir, buf, size); }
 
-FILE* PfOpen(const char* path, const char* mode) {
+struct PfFile {
+    FILE* fp;
+};
+
+PfFile* PfOpen(const char* path, const char* mode) {
     std::string host;
     if (!PfHostPath(path, host)) {
         errno = ENOENT;
@@ -198,7 +205,34 @@ FILE* PfOpen(const char* path, const char* mode) {
         errno = EACCES;
         return nullptr;
     }
-    return fp;
+    if (!fp) return nullptr;
+    // Writes reach the file at once, as on Windows.
+    if (strpbrk(mode, "wa+")) setvbuf(fp, nullptr, _IONBF, 0);
+    return new PfFile{fp};
+}
+
+int PfClose(PfFile* fp) {
+    int rc = fclose(fp->fp);
+    delete fp;
+    return rc == 0 ? 0 : -1;
+}
+
+size_t PfRead(PfFile* fp, void* buf, size_t n) { return fread(buf, 1, n, fp->fp); }
+
+size_t PfWrite(PfFile* fp, const void* buf, size_t n) { return fwrite(buf, 1, n, fp->fp); }
+
+int PfSeek(PfFile* fp, long offset, PfSeekOrigin origin) {
+    static const int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
+    return fseek(fp->fp, offset, kWhence[origin]) == 0 ? 0 : -1;
+}
+
+long PfTell(PfFile* fp) { return ftell(fp->fp); }
+
+int PfError(PfFile* fp) { return ferror(fp->fp); }
+
+void PfPrintLine(const char* text) {
+    fputs(text, stdout);
+    fputc('\n', stdout);
 }
 
 int PfMkdir(const char* path) {
@@ -307,15 +341,15 @@ static bool DosToTime(uint32_t stamp, time_t& t) {
     return t != time_t(-1);
 }
 
-int PfSetFileTime(FILE* fp, uint32_t dosStamp) {
+int PfSetFileTime(PfFile* fp, uint32_t dosStamp) {
     time_t t;
-    if (fflush(fp) != 0 || !DosToTime(dosStamp, t)) return 0;
+    if (fflush(fp->fp) != 0 || !DosToTime(dosStamp, t)) return 0;
     struct timespec times[2];
     times[0].tv_sec = 0;
     times[0].tv_nsec = UTIME_OMIT;
     times[1].tv_sec = t;
     times[1].tv_nsec = 0;
-    return futimens(fileno(fp), times) == 0 ? 1 : 0;
+    return futimens(fileno(fp->fp), times) == 0 ? 1 : 0;
 }
 
 int PfGetFileTime(const char* path, uint32_t* dosStamp) {
@@ -331,8 +365,8 @@ int PfGetFileTime(const char* path, uint32_t* dosStamp) {
 }
 
 // Lists the normal files, or the subdirectories, matching pattern.
-static int FindEntries(const char* pattern, std::vector<std::string>& names, bool dirs) {
-    names.clear();
+static int FindEntries(const char* pattern, PfFoundFn found, void* context, bool dirs) {
+    std::vector<std::string> names;
     const char* cut = nullptr;
     for (const char* p = pattern; *p; ++p)
         if (IsSep(*p) || *p == ':') cut = p;
@@ -360,15 +394,16 @@ static int FindEntries(const char* pattern, std::vector<std::string>& names, boo
         int c = strcasecmp(a.c_str(), b.c_str());
         return c != 0 ? c < 0 : a < b;
     });
+    for (const std::string& name : names) found(name.c_str(), context);
     return 1;
 }
 
-int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
-    return FindEntries(pattern, names, false);
+int PfFindFiles(const char* pattern, PfFoundFn found, void* context) {
+    return FindEntries(pattern, found, context, false);
 }
 
-int PfFindDirs(const char* pattern, std::vector<std::string>& names) {
-    return FindEntries(pattern, names, true);
+int PfFindDirs(const char* pattern, PfFoundFn found, void* context) {
+    return FindEntries(pattern, found, context, true);
 }
 
 int PfGetDiskFree(char drive, uint64_t* bytes) {

@@ -1,11 +1,9 @@
-// The operating-system layer on Windows: the Win32 API and the C runtime.
+// The operating-system layer on Windows: the Win32 API alone, so that
+// SETUP.EXE needs no C runtime.
 #include "platform/platform.h"
 
-#include <direct.h>
-#include <io.h>
-
-#include <cerrno>
 #include <cstring>
+#include <new>
 
 uint32_t PfGetProfileString(const char* section, const char* key, const char* def,
                             char* buf, uint32_t size, const char* file) {
@@ -33,38 +31,159 @@ unsigned PfGetWindowsDir(char* buf, unsigned size) { return GetWindowsDirectoryA
 
 unsigned PfGetSystemDir(char* buf, unsigned size) { return GetSystemDirectoryA(buf, size); }
 
+// An open file: its handle and the bytes read ahead of the caller.
+struct PfFile {
+    HANDLE h;
+    DWORD pos, len;  // buf[pos..len) is read but not yet taken
+    bool failed;     // a read or write failed
+    unsigned char buf[4096];
+};
+
 // Windows refuses to open a read-only file for writing; Wine run as root does
 // not, so the attribute is checked here first.
-FILE* PfOpen(const char* path, const char* mode) {
-    if (strpbrk(mode, "wa+")) {
+PfFile* PfOpen(const char* path, const char* mode) {
+    bool create = mode[0] == 'w', update = strchr(mode, '+') != nullptr;
+    if (mode[0] != 'r' && !create) return nullptr;
+    if (create || update) {
         DWORD attr = GetFileAttributesA(path);
         if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY) &&
-            !(attr & FILE_ATTRIBUTE_DIRECTORY)) {
-            errno = EACCES;
+            !(attr & FILE_ATTRIBUTE_DIRECTORY))
             return nullptr;
-        }
     }
-    return fopen(path, mode);
+    DWORD access = create ? GENERIC_WRITE : update ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+    HANDLE h = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           create ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    PfFile* fp = new (std::nothrow) PfFile;
+    if (!fp) {
+        CloseHandle(h);
+        return nullptr;
+    }
+    fp->h = h;
+    fp->pos = fp->len = 0;
+    fp->failed = false;
+    return fp;
 }
 
-int PfMkdir(const char* path) { return _mkdir(path); }
+int PfClose(PfFile* fp) {
+    BOOL closed = CloseHandle(fp->h);
+    delete fp;
+    return closed ? 0 : -1;
+}
 
-int PfRmdir(const char* path) { return _rmdir(path); }
+// Gives the bytes read ahead back to the file: its pointer is the caller's again.
+static bool Unread(PfFile* fp) {
+    LONG ahead = LONG(fp->len - fp->pos);
+    fp->pos = fp->len = 0;
+    return ahead == 0 || SetFilePointer(fp->h, -ahead, nullptr, FILE_CURRENT) != 0xFFFFFFFF;
+}
 
-int PfChdir(const char* path) { return _chdir(path); }
+size_t PfRead(PfFile* fp, void* buf, size_t n) {
+    unsigned char* out = static_cast<unsigned char*>(buf);
+    size_t done = 0;
+    while (done < n) {
+        if (fp->pos == fp->len) {
+            DWORD got = 0;
+            // Large reads go straight to the caller's buffer.
+            if (n - done >= sizeof fp->buf) {
+                if (!ReadFile(fp->h, out + done, DWORD(n - done), &got, nullptr)) fp->failed = true;
+                if (!got) break;
+                done += got;
+                continue;
+            }
+            if (!ReadFile(fp->h, fp->buf, sizeof fp->buf, &got, nullptr)) fp->failed = true;
+            if (!got) break;
+            fp->pos = 0;
+            fp->len = got;
+        }
+        size_t k = fp->len - fp->pos < n - done ? fp->len - fp->pos : n - done;
+        memcpy(out + done, fp->buf + fp->pos, k);
+        fp->pos += DWORD(k);
+        done += k;
+    }
+    return done;
+}
 
-char* PfGetCwd(char* buf, int size) { return _getcwd(buf, size); }
+size_t PfWrite(PfFile* fp, const void* buf, size_t n) {
+    DWORD written = 0;
+    if (!Unread(fp) || !WriteFile(fp->h, buf, DWORD(n), &written, nullptr) || written != n)
+        fp->failed = true;
+    return written;
+}
 
-int PfGetDisk() { return _getdrive() - 1; }
+int PfSeek(PfFile* fp, long offset, PfSeekOrigin origin) {
+    if (origin == PF_SEEK_CUR) offset -= long(fp->len - fp->pos);
+    fp->pos = fp->len = 0;
+    DWORD method = origin == PF_SEEK_SET ? FILE_BEGIN : origin == PF_SEEK_END ? FILE_END : FILE_CURRENT;
+    if (origin == PF_SEEK_SET && offset < 0) return -1;
+    return SetFilePointer(fp->h, offset, nullptr, method) == 0xFFFFFFFF ? -1 : 0;
+}
 
-int PfSetDisk(int drive) { return _chdrive(drive + 1); }
+int PfError(PfFile* fp) { return fp->failed ? 1 : 0; }
 
-int PfAccess(const char* path, int mode) { return _access(path, mode); }
+long PfTell(PfFile* fp) {
+    DWORD at = SetFilePointer(fp->h, 0, nullptr, FILE_CURRENT);
+    if (at == 0xFFFFFFFF || at > 0x7FFFFFFFu) return -1;
+    return long(at) - long(fp->len - fp->pos);
+}
 
-int PfRemove(const char* path) { return remove(path); }
+void PfPrintLine(const char* text) {
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (!out || out == INVALID_HANDLE_VALUE) return;
+    DWORD written;
+    WriteFile(out, text, DWORD(strlen(text)), &written, nullptr);
+    WriteFile(out, "\r\n", 2, &written, nullptr);
+}
 
+int PfMkdir(const char* path) { return CreateDirectoryA(path, nullptr) ? 0 : -1; }
+
+int PfRmdir(const char* path) { return RemoveDirectoryA(path) ? 0 : -1; }
+
+int PfChdir(const char* path) { return SetCurrentDirectoryA(path) ? 0 : -1; }
+
+char* PfGetCwd(char* buf, int size) {
+    if (size <= 0) return nullptr;
+    DWORD n = GetCurrentDirectoryA(DWORD(size), buf);
+    return n > 0 && n < DWORD(size) ? buf : nullptr;
+}
+
+int PfGetDisk() {
+    char cwd[MAX_PATH];
+    DWORD n = GetCurrentDirectoryA(sizeof cwd, cwd);
+    if (n == 0 || n >= sizeof cwd || cwd[1] != ':') return -1;
+    char c = cwd[0] >= 'a' && cwd[0] <= 'z' ? char(cwd[0] - 'a' + 'A') : cwd[0];
+    return c >= 'A' && c <= 'Z' ? c - 'A' : -1;
+}
+
+// "X:" alone: the system finds the directory that drive had last.
+int PfSetDisk(int drive) {
+    if (drive < 0 || drive > 25) return -1;
+    char name[3] = {char('A' + drive), ':', 0};
+    return SetCurrentDirectoryA(name) ? 0 : -1;
+}
+
+// 0 exists, 2 write, 4 read (6 both): a directory is never refused reading
+// or writing by its attribute, a read-only file is refused writing.
+int PfAccess(const char* path, int mode) {
+    DWORD attr = GetFileAttributesA(path);
+    if (attr == INVALID_FILE_ATTRIBUTES) return -1;
+    if ((mode & 2) && (attr & FILE_ATTRIBUTE_READONLY) && !(attr & FILE_ATTRIBUTE_DIRECTORY))
+        return -1;
+    return 0;
+}
+
+int PfRemove(const char* path) { return DeleteFileA(path) ? 0 : -1; }
+
+// Windows 95 has no MoveFileExA that works: there the target goes first.
 int PfRename(const char* from, const char* to) {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? 0 : -1;
+    typedef BOOL(WINAPI * MoveFileExFn)(const char*, const char*, DWORD);
+    FARPROC proc = GetProcAddress(GetModuleHandleA("kernel32.dll"), "MoveFileExA");
+    MoveFileExFn moveEx = reinterpret_cast<MoveFileExFn>(reinterpret_cast<void (*)()>(proc));
+    if (moveEx && moveEx(from, to, MOVEFILE_REPLACE_EXISTING)) return 0;
+    if (moveEx && GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return -1;
+    if (GetFileAttributesA(from) == INVALID_FILE_ATTRIBUTES) return -1;
+    DeleteFileA(to);
+    return MoveFileA(from, to) ? 0 : -1;
 }
 
 bool PfIsDirectory(const char* path) {
@@ -79,14 +198,11 @@ int PfSetReadOnly(const char* path, bool readOnly) {
     return SetFileAttributesA(path, attr) ? 0 : -1;
 }
 
-int PfSetFileTime(FILE* fp, uint32_t dosStamp) {
-    fflush(fp);
-    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(fp)));
+int PfSetFileTime(PfFile* fp, uint32_t dosStamp) {
     FILETIME local, utc;
-    if (h == INVALID_HANDLE_VALUE) return 0;
     if (!DosDateTimeToFileTime(HIWORD(dosStamp), LOWORD(dosStamp), &local)) return 0;
     if (!LocalFileTimeToFileTime(&local, &utc)) return 0;
-    return SetFileTime(h, nullptr, nullptr, &utc) ? 1 : 0;
+    return SetFileTime(fp->h, nullptr, nullptr, &utc) ? 1 : 0;
 }
 
 int PfGetFileTime(const char* path, uint32_t* dosStamp) {
@@ -103,9 +219,8 @@ int PfGetFileTime(const char* path, uint32_t* dosStamp) {
     return 1;
 }
 
-// Lists the normal files, or the subdirectories, matching pattern.
-static int FindEntries(const char* pattern, std::vector<std::string>& names, bool dirs) {
-    names.clear();
+// Hands over the normal files, or the subdirectories, matching pattern.
+static int FindEntries(const char* pattern, PfFoundFn found, void* context, bool dirs) {
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA(pattern, &fd);
     if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND ? 1 : 0;
@@ -114,18 +229,18 @@ static int FindEntries(const char* pattern, std::vector<std::string>& names, boo
         bool isDir = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if ((fd.dwFileAttributes & skip) || isDir != dirs) continue;
         if (isDir && (!strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, ".."))) continue;
-        names.push_back(fd.cFileName);
+        found(fd.cFileName, context);
     } while (FindNextFileA(h, &fd));
     FindClose(h);
     return 1;
 }
 
-int PfFindFiles(const char* pattern, std::vector<std::string>& names) {
-    return FindEntries(pattern, names, false);
+int PfFindFiles(const char* pattern, PfFoundFn found, void* context) {
+    return FindEntries(pattern, found, context, false);
 }
 
-int PfFindDirs(const char* pattern, std::vector<std::string>& names) {
-    return FindEntries(pattern, names, true);
+int PfFindDirs(const char* pattern, PfFoundFn found, void* context) {
+    return FindEntries(pattern, found, context, true);
 }
 
 int PfGetDiskFree(char drive, uint64_t* bytes) {

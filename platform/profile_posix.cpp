@@ -16,6 +16,8 @@
 
 #include <cctype>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/strutil.h"
@@ -56,13 +58,13 @@ std::string FilePath(const char* file) {
 }
 
 bool Load(const char* file, Profile& profile) {
-    FILE* fp = PfOpen(FilePath(file).c_str(), "rb");
+    PfFile* fp = PfOpen(FilePath(file).c_str(), "rb");
     if (!fp) return false;
     std::string text;
     char chunk[4096];
     size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, fp)) > 0) text.append(chunk, n);
-    fclose(fp);
+    while ((n = PfRead(fp, chunk, sizeof chunk)) > 0) text.append(chunk, n);
+    PfClose(fp);
 
     profile.sections.assign(1, Section());
     size_t pos = 0;
@@ -134,10 +136,10 @@ bool Save(const char* file, const Profile& profile) {
         for (const Key& k : s.keys)
             text += k.name + (k.hasValue ? "=" + k.value : std::string()) + "\r\n";
     }
-    FILE* fp = PfOpen(FilePath(file).c_str(), "wb");
+    PfFile* fp = PfOpen(FilePath(file).c_str(), "wb");
     if (!fp) return false;
-    bool ok = fwrite(text.data(), 1, text.size(), fp) == text.size();
-    return fclose(fp) == 0 && ok;
+    bool ok = PfWrite(fp, text.data(), text.size()) == text.size();
+    return PfClose(fp) == 0 && ok;
 }
 
 // The first section of a name (sections and keys, const or not).

@@ -6,10 +6,17 @@
 #include <cstdarg>
 #include <cstddef>
 
+// The formatter below takes the C99 directives on every build (the
+// Windows compiler would check against the older Microsoft set).
+#ifdef __MINGW32__
+#define BUF_FORMAT(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
+#else
+#define BUF_FORMAT(fmt, args) __attribute__((format(printf, fmt, args)))
+#endif
+
 bool BufCopy(char* dst, size_t size, const char* src);
 bool BufAppend(char* dst, size_t size, const char* src);
-bool BufFormat(char* dst, size_t size, const char* fmt, ...)
-    __attribute__((format(printf, 3, 4)));
+bool BufFormat(char* dst, size_t size, const char* fmt, ...) BUF_FORMAT(3, 4);
 bool BufFormatV(char* dst, size_t size, const char* fmt, va_list args);
 
 template <size_t N> bool BufCopy(char (&dst)[N], const char* src) {
@@ -18,8 +25,7 @@ template <size_t N> bool BufCopy(char (&dst)[N], const char* src) {
 template <size_t N> bool BufAppend(char (&dst)[N], const char* src) {
     return BufAppend(dst, N, src);
 }
-template <size_t N> bool BufFormat(char (&dst)[N], const char* fmt, ...)
-    __attribute__((format(printf, 2, 3)));
+template <size_t N> bool BufFormat(char (&dst)[N], const char* fmt, ...) BUF_FORMAT(2, 3);
 template <size_t N> bool BufFormat(char (&dst)[N], const char* fmt, ...) {
     va_list args;
     va_start(args, fmt);

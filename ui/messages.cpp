@@ -1,10 +1,7 @@
 #include "ui/messages.h"
 
-#include <cstdio>
+#include "platform/platform.h"
 
-void error_ok(const char* text) {
-    fputs(text, stdout);
-    fputc('\n', stdout);
-}
+void error_ok(const char* text) { PfPrintLine(text); }
 
 void closemsg() {}

@@ -67,7 +67,7 @@ bool RunExtract(const std::string& arc, const std::string& out) {
 // The limit: the same members inflated and written with nothing else (no
 // CRC-32, no dates, no events, no directory per member), chunk bytes at a time.
 bool RunLimit(const std::string& arc, const std::string& out, uint32_t chunk) {
-    FILE* in = fopen(arc.c_str(), "rb");
+    PfFile* in = PfOpen(arc.c_str(), "rb");
     Directory dir;
     if (!in || !dir.Read(in)) return false;
     static unsigned char inBuf[65536], outBuf[65536];
@@ -79,12 +79,12 @@ bool RunLimit(const std::string& arc, const std::string& out, uint32_t chunk) {
         fs::create_directories(fs::path(path).parent_path());
         FILE* fp = fopen(path.c_str(), "wb");
         z_stream zs = {};
-        ok = fp && fseek(in, e.lOffset, SEEK_SET) == 0 && inflateInit(&zs) == Z_OK;
+        ok = fp && PfSeek(in, e.lOffset, PF_SEEK_SET) == 0 && inflateInit(&zs) == Z_OK;
         int rc = Z_OK;
         uint32_t left = e.lPacked;
         while (ok && rc != Z_STREAM_END) {
             if (zs.avail_in == 0) {
-                zs.avail_in = uInt(fread(inBuf, 1, std::min(left, chunk), in));
+                zs.avail_in = uInt(PfRead(in, inBuf, std::min(left, chunk)));
                 zs.next_in = inBuf;
                 left -= zs.avail_in;
             }
@@ -97,7 +97,7 @@ bool RunLimit(const std::string& arc, const std::string& out, uint32_t chunk) {
         inflateEnd(&zs);
         if (fp) fclose(fp);
     }
-    fclose(in);
+    PfClose(in);
     return ok;
 }
 

@@ -33,16 +33,16 @@ short ReadDirectory(Directory& dir, const std::string& bytes, std::string* outpu
     ScratchDir scratch;
     std::string file = scratch / "T.ARC";
     WriteFile(file, bytes);
-    FILE* fp = PfOpen(file.c_str(), "rb");
+    PfFile* fp = PfOpen(file.c_str(), "rb");
     EXPECT_TRUE(fp);
     if (!fp) return -1;
     testing::internal::CaptureStdout();
     // The directory positions the file itself.
-    fseek(fp, 9, SEEK_SET);
+    PfSeek(fp, 9, PF_SEEK_SET);
     short result = dir.Read(fp);
     fflush(stdout);
     std::string out = testing::internal::GetCapturedStdout();
-    fclose(fp);
+    PfClose(fp);
     if (output) *output = out;
     return result;
 }

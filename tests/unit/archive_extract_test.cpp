@@ -14,11 +14,11 @@ using arctest::Tree;
 
 // A file with content and a DOS date, through the platform layer.
 void WriteDated(const std::string& path, const std::string& bytes, uint32_t stamp) {
-    FILE* fp = PfOpen(path.c_str(), "wb");
+    PfFile* fp = PfOpen(path.c_str(), "wb");
     ASSERT_TRUE(fp) << path;
-    fwrite(bytes.data(), 1, bytes.size(), fp);
+    PfWrite(fp, bytes.data(), bytes.size());
     ASSERT_EQ(PfSetFileTime(fp, stamp), 1);
-    fclose(fp);
+    PfClose(fp);
 }
 
 std::string Noise(size_t n, uint32_t seed) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/namelist.h"
 #include "platform/platform.h"
 #include "tests/unit/testenv.h"
 
@@ -20,11 +21,11 @@ TEST(FileTime, DosStampsRoundTrip) {
     const uint32_t stamps[] = {Dos(1995, 8, 24, 11, 30, 58), Dos(1980, 1, 1, 0, 0, 0),
                                Dos(2024, 2, 29, 23, 59, 58), Dos(2107, 12, 31, 12, 0, 2)};
     for (uint32_t stamp : stamps) {
-        FILE* fp = PfOpen(file.c_str(), "wb");
+        PfFile* fp = PfOpen(file.c_str(), "wb");
         ASSERT_TRUE(fp);
-        fputs("data", fp);
+        PfWrite(fp, "data", 4);
         EXPECT_EQ(PfSetFileTime(fp, stamp), 1);
-        fclose(fp);
+        PfClose(fp);
         uint32_t read = 0;
         ASSERT_EQ(PfGetFileTime(file.c_str(), &read), 1);
         EXPECT_EQ(read, stamp) << std::hex << stamp;
@@ -34,13 +35,13 @@ TEST(FileTime, DosStampsRoundTrip) {
 
 TEST(FileTime, InvalidDosFieldsAreRefused) {
     ScratchDir dir;
-    FILE* fp = PfOpen((dir / "x").c_str(), "wb");
+    PfFile* fp = PfOpen((dir / "x").c_str(), "wb");
     ASSERT_TRUE(fp);
     EXPECT_EQ(PfSetFileTime(fp, Dos(1999, 0, 10, 1, 1, 0)), 0);   // month 0
     EXPECT_EQ(PfSetFileTime(fp, Dos(1999, 13, 10, 1, 1, 0)), 0);  // month 13
     EXPECT_EQ(PfSetFileTime(fp, Dos(1999, 2, 0, 1, 1, 0)), 0);    // day 0
     EXPECT_EQ(PfSetFileTime(fp, Dos(1999, 2, 1, 24, 1, 0)), 0);   // hour 24
-    fclose(fp);
+    PfClose(fp);
     uint32_t stamp;
     EXPECT_EQ(PfGetFileTime((dir / "missing").c_str(), &stamp), 0);
 }

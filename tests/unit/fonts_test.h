@@ -11,6 +11,7 @@
 
 #include "fonts/ff1file.h"
 #include "fonts/fontnames.h"
+#include "platform/namelist.h"
 #include "platform/platform.h"
 #include "tests/unit/testenv.h"
 
@@ -51,14 +52,14 @@ inline std::string NameListBytes(const std::vector<ListEntry>& entries) {
 
 // The face identifiers of a font file, or {-1} when it is not a whole font file.
 inline Ids FontIds(const std::string& path) {
-    FILE* fp = PfOpen(path.c_str(), "rb");
+    PfFile* fp = PfOpen(path.c_str(), "rb");
     if (!fp) return {-1};
     fontHeader hdr{};
     std::vector<int32_t> ids;
     bool ok = readFontHeader(fp, &hdr) != 0;
     if (ok) ids.resize(hdr.nFaces);
     ok = ok && readFaceIds(fp, hdr, ids.data());
-    fclose(fp);
+    PfClose(fp);
     return ok ? Ids(ids.begin(), ids.end()) : Ids{-1};
 }
 

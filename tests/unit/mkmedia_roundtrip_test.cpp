@@ -40,10 +40,10 @@ std::string Noise(size_t size, uint32_t seed) {
 
 void WriteDated(const std::string& path, const std::string& bytes, uint32_t stamp) {
     WriteFile(path, bytes);
-    FILE* fp = PfOpen(path.c_str(), "r+b");
+    PfFile* fp = PfOpen(path.c_str(), "rb+");
     ASSERT_TRUE(fp);
     EXPECT_EQ(PfSetFileTime(fp, stamp), 1);
-    fclose(fp);
+    PfClose(fp);
 }
 
 // The product, then its 360K disk set; the disk directories.

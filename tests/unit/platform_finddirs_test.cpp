@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/namelist.h"
 #include "platform/platform.h"
 #include "tests/unit/testenv.h"
 

@@ -63,20 +63,20 @@ ScratchDir::~ScratchDir() {
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-    FILE* fp = PfOpen(path.c_str(), "wb");
+    PfFile* fp = PfOpen(path.c_str(), "wb");
     ASSERT_TRUE(fp) << "cannot write " << path;
-    fwrite(bytes.data(), 1, bytes.size(), fp);
-    fclose(fp);
+    PfWrite(fp, bytes.data(), bytes.size());
+    PfClose(fp);
 }
 
 std::string ReadFile(const std::string& path) {
-    FILE* fp = PfOpen(path.c_str(), "rb");
+    PfFile* fp = PfOpen(path.c_str(), "rb");
     if (!fp) return std::string("<missing>");
     std::string bytes;
     char chunk[4096];
     size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, fp)) > 0) bytes.append(chunk, n);
-    fclose(fp);
+    while ((n = PfRead(fp, chunk, sizeof chunk)) > 0) bytes.append(chunk, n);
+    PfClose(fp);
     return bytes;
 }
 

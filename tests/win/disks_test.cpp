@@ -39,13 +39,13 @@ std::string FontBytes(const ScratchDir& work, std::vector<uint16_t> ids) {
 
 std::vector<int> FaceIds(const std::string& path) {
     std::vector<int> ids;
-    FILE* fp = PfOpen(path.c_str(), "rb");
+    PfFile* fp = PfOpen(path.c_str(), "rb");
     fontHeader header;
     if (fp && readFontHeader(fp, &header)) {
         std::vector<int32_t> read(header.nFaces);
         if (readFaceIds(fp, header, read.data())) ids.assign(read.begin(), read.end());
     }
-    if (fp) fclose(fp);
+    if (fp) PfClose(fp);
     return ids;
 }
 

@@ -15,12 +15,12 @@ std::string TempFile(const char* name) {
 
 TEST(Win32, LastWriteTimeIsTheDosStampInLocalTime) {
     std::string path = TempFile("win_filetime.txt");
-    FILE* fp = PfOpen(path.c_str(), "wb");
+    PfFile* fp = PfOpen(path.c_str(), "wb");
     ASSERT_TRUE(fp);
-    fputs("x", fp);
+    PfWrite(fp, "x", 1);
     const uint32_t stamp = (uint32_t(15) << 25 | 8u << 21 | 24u << 16) | (11u << 11 | 30u << 5 | 29u);
     ASSERT_EQ(PfSetFileTime(fp, stamp), 1);
-    fclose(fp);
+    PfClose(fp);
 
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            0, nullptr);
@@ -42,9 +42,9 @@ TEST(Win32, LastWriteTimeIsTheDosStampInLocalTime) {
 
 TEST(Win32, ReadOnlyIsTheFileAttribute) {
     std::string path = TempFile("win_readonly.txt");
-    FILE* fp = PfOpen(path.c_str(), "wb");
+    PfFile* fp = PfOpen(path.c_str(), "wb");
     ASSERT_TRUE(fp);
-    fclose(fp);
+    PfClose(fp);
     ASSERT_EQ(PfSetReadOnly(path.c_str(), true), 0);
     EXPECT_TRUE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_FALSE(DeleteFileA(path.c_str()));

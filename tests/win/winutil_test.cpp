@@ -62,10 +62,10 @@ TEST(FileCopy, CarriesTheLastWriteTimeButNotReadOnly) {
     WriteFile(src, "dated");
     const uint32_t stamp =
         (uint32_t(15) << 25 | 8u << 21 | 24u << 16) | (11u << 11 | 30u << 5 | 29u);
-    FILE* fp = PfOpen(src.c_str(), "ab");
+    PfFile* fp = PfOpen(src.c_str(), "rb+");
     ASSERT_TRUE(fp);
     ASSERT_EQ(PfSetFileTime(fp, stamp), 1);
-    fclose(fp);
+    PfClose(fp);
     ASSERT_EQ(PfSetReadOnly(src.c_str(), true), 0);
 
     ASSERT_EQ(FileCopy(src.c_str(), dst.c_str()), 1);

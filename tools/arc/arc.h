@@ -18,7 +18,7 @@ int CmdExtract(const char* archive, const char* destDir, bool flat);
 
 // Inflates one member from the open archive without writing it, and checks
 // its stream, CRC-32, length and stored name. False with the reason in why.
-bool CheckMember(FILE* fp, const ZipDirEntry& entry, std::string& why);
+bool CheckMember(PfFile* fp, const ZipDirEntry& entry, std::string& why);
 
 // "arc: TEXT" on standard error; returns EXIT_FAILED.
 int Fail(const std::string& text);

@@ -102,9 +102,9 @@ std::string Diagnose(const Archive& a, const char* archive, bool flat) {
     if (k > 0) {
         const ZipDirEntry& e = a.dir.pEntries[k - 1];
         std::string why;
-        FILE* fp = PfOpen(archive, "rb");
+        PfFile* fp = PfOpen(archive, "rb");
         bool good = fp && CheckMember(fp, e, why);
-        if (fp) fclose(fp);
+        if (fp) PfClose(fp);
         if (!good) return Member(e.pszName, why);
         // Its stream ended (the last event before the final one was the file's
         // 100): the next member failed, unless there is none.

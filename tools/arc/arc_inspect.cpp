@@ -24,11 +24,11 @@ std::string StreamProblem(int rc, const z_stream& zs) {
 }
 
 // Opens the archive and reads its directory; 0, or the exit status of a failure.
-int OpenArchive(const char* archive, FILE*& fp, Directory& dir) {
+int OpenArchive(const char* archive, PfFile*& fp, Directory& dir) {
     fp = PfOpen(archive, "rb");
     if (!fp) return Fail(std::string(archive) + ": cannot open the archive");
     if (dir.Read(fp)) return EXIT_OK;
-    fclose(fp);
+    PfClose(fp);
     return Fail(std::string(archive) + ": the archive directory cannot be read");
 }
 
@@ -38,14 +38,14 @@ namespace {
 
 // Inflates the member's stream to its end, counting and summing the bytes;
 // returns the last inflate result. Reads never pass lPacked.
-int InflateAll(FILE* fp, const ZipDirEntry& e, z_stream& zs, uLong& crc, uint64_t& produced) {
+int InflateAll(PfFile* fp, const ZipDirEntry& e, z_stream& zs, uLong& crc, uint64_t& produced) {
     unsigned char in[8192], out[8192];
     uint32_t consumed = 0;
     int rc = Z_OK;
     while (rc != Z_STREAM_END) {
         if (zs.avail_in == 0) {
             uint32_t want = e.lPacked - consumed < sizeof in ? e.lPacked - consumed : sizeof in;
-            zs.avail_in = uInt(want ? fread(in, 1, want, fp) : 0);
+            zs.avail_in = uInt(want ? PfRead(fp, in, want) : 0);
             zs.next_in = in;
             consumed += zs.avail_in;
         }
@@ -61,9 +61,9 @@ int InflateAll(FILE* fp, const ZipDirEntry& e, z_stream& zs, uLong& crc, uint64_
 
 }  // namespace
 
-bool CheckMember(FILE* fp, const ZipDirEntry& e, std::string& why) {
+bool CheckMember(PfFile* fp, const ZipDirEntry& e, std::string& why) {
     z_stream zs = {};
-    if (fseek(fp, e.lOffset, SEEK_SET) != 0) {
+    if (PfSeek(fp, e.lOffset, PF_SEEK_SET) != 0) {
         why = "its data offset cannot be reached";
         return false;
     }
@@ -90,7 +90,7 @@ bool CheckMember(FILE* fp, const ZipDirEntry& e, std::string& why) {
 }
 
 int CmdTest(const char* archive) {
-    FILE* fp;
+    PfFile* fp;
     Directory dir;
     if (int status = OpenArchive(archive, fp, dir)) return status;
     for (unsigned i = 0; i < dir.nCount; ++i) {
@@ -99,10 +99,10 @@ int CmdTest(const char* archive) {
         // The setup keeps the stored directories, so every name must extract.
         if (const char* problem = StoredNameProblem(e.pszName)) why = problem;
         if (why.empty() && CheckMember(fp, e, why)) continue;
-        fclose(fp);
+        PfClose(fp);
         return Fail(std::string(archive) + ": member " + e.pszName + ": " + why);
     }
-    fclose(fp);
+    PfClose(fp);
     printf("%s: %u members OK\n", archive, unsigned(dir.nCount));
     return EXIT_OK;
 }
@@ -124,10 +124,10 @@ void ListRow(const ZipDirEntry& e) {
 }  // namespace
 
 int CmdList(const char* archive) {
-    FILE* fp;
+    PfFile* fp;
     Directory dir;
     if (int status = OpenArchive(archive, fp, dir)) return status;
-    fclose(fp);
+    PfClose(fp);
     printf("%10s  %10s  %5s  %-8s  %-10s  %-8s  %s\n", "Length", "Packed", "Ratio", "CRC-32",
            "Date", "Time", "Name");
     const char* rule = "----------  ----------  -----  --------  ----------  --------  ----\n";

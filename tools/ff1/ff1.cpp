@@ -9,6 +9,7 @@
 #include "fonts/ff1file.h"
 #include "fonts/fontnames.h"
 #include "fonts/untangle.h"
+#include "platform/namelist.h"
 #include "platform/platform.h"
 
 namespace {
@@ -71,7 +72,7 @@ int Make(int argc, char** argv) {
 
 // Prints one file's faces; false when it is not a readable font file.
 bool ShowFile(const std::string& path) {
-    FILE* fp = PfOpen(path.c_str(), "rb");
+    PfFile* fp = PfOpen(path.c_str(), "rb");
     if (!fp) {
         printf("%s: cannot be opened\n", path.c_str());
         return false;
@@ -80,7 +81,7 @@ bool ShowFile(const std::string& path) {
     bool isFont = readFontHeader(fp, &hdr) != 0;
     std::vector<int32_t> ids(isFont ? hdr.nFaces : 0);
     bool whole = isFont && readFaceIds(fp, hdr, ids.data());
-    fclose(fp);
+    PfClose(fp);
     if (!isFont) {
         printf("%s: not a font file\n", path.c_str());
     } else if (!whole) {

@@ -65,9 +65,9 @@ int main(int argc, char** argv) {
     if (!script) return Unusable(std::string("no script given\n") + kUsage);
     if (media && options.media.empty()) return Unusable("--media needs a directory");
 
-    FILE* fp = PfOpen(script, "rb");
+    PfFile* fp = PfOpen(script, "rb");
     if (!fp) return Unusable(std::string(script) + ": cannot be read");
-    fclose(fp);
+    PfClose(fp);
     for (const std::string& dir : options.media)
         if (!PfIsDirectory(dir.c_str())) return Unusable(dir + ": no such directory");
     if (!UseScriptFile(script))

@@ -5,6 +5,7 @@
 #include "app/globals.h"
 #include "app/paths.h"
 #include "archive/arcwriter.h"
+#include "platform/namelist.h"
 #include "platform/platform.h"
 
 namespace {
@@ -18,17 +19,17 @@ struct Made {
 };
 
 long long FileSize(const std::string& path) {
-    FILE* fp = PfOpen(path.c_str(), "rb");
+    PfFile* fp = PfOpen(path.c_str(), "rb");
     if (!fp) return -1;
-    long long size = fseek(fp, 0, SEEK_END) == 0 ? ftell(fp) : -1;
-    fclose(fp);
+    long long size = PfSeek(fp, 0, PF_SEEK_END) == 0 ? PfTell(fp) : -1;
+    PfClose(fp);
     return size;
 }
 
 void SetDate(const std::string& path, uint32_t stamp) {
-    if (FILE* fp = PfOpen(path.c_str(), "r+b")) {
+    if (PfFile* fp = PfOpen(path.c_str(), "rb+")) {
         PfSetFileTime(fp, stamp);
-        fclose(fp);
+        PfClose(fp);
     }
 }
 
@@ -101,10 +102,10 @@ bool PrepareOutDir(const std::string& dir, std::vector<Made>& made, std::string&
 
 bool WriteFile(const std::string& path, const std::string& bytes, uint32_t stamp,
                std::vector<Made>& made, std::string& error) {
-    FILE* fp = PfOpen(path.c_str(), "wb");
+    PfFile* fp = PfOpen(path.c_str(), "wb");
     if (fp) made.push_back(Made{path, false});
-    bool ok = fp && fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size();
-    if (fp) ok = fclose(fp) == 0 && ok;
+    bool ok = fp && PfWrite(fp, bytes.data(), bytes.size()) == bytes.size();
+    if (fp) ok = PfClose(fp) == 0 && ok;
     if (!ok)
         error = path + ": cannot write";
     else
@@ -114,19 +115,19 @@ bool WriteFile(const std::string& path, const std::string& bytes, uint32_t stamp
 
 bool CopyFile(const std::string& from, const std::string& to, std::vector<Made>& made,
               std::string& error) {
-    FILE* fp = PfOpen(from.c_str(), "rb");
+    PfFile* fp = PfOpen(from.c_str(), "rb");
     uint32_t stamp = 0;
     if (!fp || !PfGetFileTime(from.c_str(), &stamp)) {
-        if (fp) fclose(fp);
+        if (fp) PfClose(fp);
         error = from + ": cannot read it or its date";
         return false;
     }
     std::string bytes;
     char chunk[65536];
     size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, fp)) > 0) bytes.append(chunk, n);
-    bool readOk = !ferror(fp);
-    fclose(fp);
+    while ((n = PfRead(fp, chunk, sizeof chunk)) > 0) bytes.append(chunk, n);
+    bool readOk = !PfError(fp);
+    PfClose(fp);
     if (!readOk) error = from + ": cannot read";
     return readOk && WriteFile(to, bytes, stamp, made, error);
 }

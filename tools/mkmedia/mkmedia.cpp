@@ -62,13 +62,13 @@ int Refuse(const std::string& message) {
 }
 
 bool ReadText(const std::string& path, std::string& text) {
-    FILE* fp = PfOpen(path.c_str(), "rb");
+    PfFile* fp = PfOpen(path.c_str(), "rb");
     if (!fp) return false;
     char chunk[4096];
     size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, fp)) > 0) text.append(chunk, n);
-    bool ok = !ferror(fp);
-    fclose(fp);
+    while ((n = PfRead(fp, chunk, sizeof chunk)) > 0) text.append(chunk, n);
+    bool ok = !PfError(fp);
+    PfClose(fp);
     return ok;
 }
 

@@ -8,6 +8,7 @@
 #include "app/globals.h"
 #include "app/script.h"
 #include "archive/arcwriter.h"
+#include "platform/namelist.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
 #include "tools/mkmedia/diskplan.h"
@@ -97,19 +98,19 @@ bool ReadPackage(Product& product, const std::vector<std::string>& folders, std:
 }  // namespace
 
 bool PackedSize(const std::string& path, uint64_t& size, uint64_t& packed) {
-    FILE* fp = PfOpen(path.c_str(), "rb");
+    PfFile* fp = PfOpen(path.c_str(), "rb");
     if (!fp) return false;
     z_stream zs;
     memset(&zs, 0, sizeof zs);
     if (deflateInit(&zs, 9) != Z_OK) {
-        fclose(fp);
+        PfClose(fp);
         return false;
     }
     std::vector<unsigned char> in(CHUNK), out(CHUNK);
     size = packed = 0;
     int flush;
     do {
-        size_t n = fread(in.data(), 1, CHUNK, fp);
+        size_t n = PfRead(fp, in.data(), CHUNK);
         size += n;
         flush = n < CHUNK ? Z_FINISH : Z_NO_FLUSH;
         zs.next_in = in.data();
@@ -122,8 +123,8 @@ bool PackedSize(const std::string& path, uint64_t& size, uint64_t& packed) {
         } while (zs.avail_out == 0);
     } while (flush != Z_FINISH);
     deflateEnd(&zs);
-    bool ok = !ferror(fp);
-    fclose(fp);
+    bool ok = !PfError(fp);
+    PfClose(fp);
     return ok;
 }
 

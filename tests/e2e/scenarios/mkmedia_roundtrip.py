@@ -18,7 +18,7 @@ import diskset
 STAMPS = [time.mktime(t + (0, 0, -1)) for t in [
     (1996, 1, 2, 3, 4, 6), (1998, 6, 15, 12, 0, 0), (1999, 12, 31, 23, 59, 58),
     (2001, 2, 3, 4, 5, 7), (2004, 7, 8, 9, 10, 11)]]
-PART = 400 << 10  # incompressible: six of them fill three disks after SETUP.EXE
+PART = 400 << 10  # incompressible: eight need three disks, whatever SETUP.EXE's size
 PACKAGES = [  # name, value, where its folder lands
     ("Fonts", "Round trip fonts,FONTS,?,?,FF1,0", "FONTS"),
     ("Data", "Font data,DATA,?,?,FF1,1", "DATA"),
@@ -26,7 +26,7 @@ PACKAGES = [  # name, value, where its folder lands
 ]
 FILES = {  # package: {path in its folder: face identifiers, text or a size}
     "Fonts": {"RTA.FF1": [200, 201], "RTB.FF1": [210], "DOCS\\GUIDE.TXT": "How to use them.\n"},
-    "Data": {**{f"PART{n}.DAT": PART + 1000 * n for n in range(1, 7)},
+    "Data": {**{f"PART{n}.DAT": PART + 1000 * n for n in range(1, 9)},
              "SUB\\NOTE.TXT": "Notes.\n"},
     "Driver": {"RTDRV.DLL": "MZ a font driver"},
 }

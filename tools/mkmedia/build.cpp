@@ -4,8 +4,8 @@
 
 #include "app/globals.h"
 #include "app/paths.h"
-#include "archive/arcwriter.h"
 #include "platform/platform.h"
+#include "tools/common/arcwriter.h"
 
 namespace {
 

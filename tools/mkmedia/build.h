@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/scriptcheck.h"
+#include "tools/common/scriptcheck.h"
 #include "tools/mkmedia/diskplan.h"
 #include "tools/mkmedia/product.h"
 #include "tools/mkmedia/template.h"

@@ -5,8 +5,8 @@
 #include <set>
 #include <string>
 
-#include "app/scriptcheck.h"
 #include "platform/platform.h"
+#include "tools/common/scriptcheck.h"
 #include "tools/mkmedia/build.h"
 
 namespace {

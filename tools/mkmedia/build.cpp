@@ -6,6 +6,7 @@
 #include "app/paths.h"
 #include "platform/platform.h"
 #include "tools/common/arcwriter.h"
+#include "tools/mkmedia/diskimage.h"
 
 namespace {
 
@@ -180,7 +181,7 @@ std::string MediaScript(const std::vector<ScriptLine>& lines, const Product& pro
 
 bool BuildMedia(const Product& product, const std::vector<ScriptLine>& lines,
                 const MediaPreset& media, const std::string& outDir, BuildResult& result,
-                std::string& error) {
+                std::string& error, const ImageOptions& images) {
     result = BuildResult{};
     std::string script;
     if (!Plan(product, lines, media, result.plan, script, error)) return false;
@@ -213,6 +214,11 @@ bool BuildMedia(const Product& product, const std::vector<ScriptLine>& lines,
             error = "the written script does not pass the check";
             ok = false;
         }
+    }
+    if (ok && images.write) {
+        ok = WriteImages(media, result.plan, result.diskDirs, outDir, images.labelStem,
+                         result.images, error);
+        for (const std::string& image : result.images) made.push_back(Made{image, false});
     }
     if (!ok) RemoveMade(made);
     return ok;

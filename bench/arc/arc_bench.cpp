@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "archive/archive.h"
-#include "archive/arcwriter.h"
 #include "bench/arc/bench.h"
 #include "platform/platform.h"
+#include "tools/common/arcwriter.h"
 
 namespace fs = std::filesystem;
 

@@ -1,8 +1,8 @@
 // Extracting archives: round trips, the status events, damaged members.
 #include <gtest/gtest.h>
 
-#include "archive/arcwriter.h"
 #include "tests/unit/archive_support.h"
+#include "tools/common/arcwriter.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include "archive/arcwriter.h"
 #include "tests/unit/archive_support.h"
+#include "tools/common/arcwriter.h"
 
 namespace {
 

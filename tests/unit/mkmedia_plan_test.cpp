@@ -22,14 +22,21 @@ const std::vector<DiskEntry> kSetup = {
     {"SETUP.EXE", 100000}, {"INSTALL.INI", 1000}, {"README.TXT", 2000}};
 
 TEST(MediaPresets, HoldWhatAFreshlyFormattedDiskReportsFree) {
+    // Data bytes, cluster and root entries as a formatted disk reports them;
+    // total sectors, sectors per FAT, media descriptor, sectors per track
+    // and heads of the boot sector DOS FORMAT writes.
     struct Case {
         const char* name;
         uint64_t bytes;
         uint32_t cluster;
-        unsigned root;
+        unsigned root, total, fat, media, track, heads;
     } cases[] = {
-        {"360K", 362496, 1024, 112},  {"720K", 730112, 1024, 112},   {"1.2M", 1213952, 512, 224},
-        {"1.44m", 1457664, 512, 224}, {"2.88M", 2931712, 1024, 240}, {"CD", 0, 2048, 0},
+        {"360K", 362496, 1024, 112, 720, 2, 0xFD, 9, 2},
+        {"720K", 730112, 1024, 112, 1440, 3, 0xF9, 9, 2},
+        {"1.2M", 1213952, 512, 224, 2400, 7, 0xF9, 15, 2},
+        {"1.44m", 1457664, 512, 224, 2880, 9, 0xF0, 18, 2},
+        {"2.88M", 2931712, 1024, 240, 5760, 9, 0xF0, 36, 2},
+        {"CD", 0, 2048, 0, 0, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         const MediaPreset* p = FindMediaPreset(c.name);
@@ -37,6 +44,19 @@ TEST(MediaPresets, HoldWhatAFreshlyFormattedDiskReportsFree) {
         EXPECT_EQ(p->dataBytes, c.bytes) << c.name;
         EXPECT_EQ(p->cluster, c.cluster) << c.name;
         EXPECT_EQ(p->rootEntries, c.root) << c.name;
+        const FloppyBpb& b = p->bpb;
+        const unsigned got[] = {b.totalSectors,           b.sectorsPerFat, b.media,
+                                b.sectorsPerTrack,        b.heads,         b.rootEntries,
+                                b.sectorsPerCluster * 512};
+        const unsigned want[] = {
+            c.total, c.fat, c.media, c.track, c.heads, c.root, c.total ? c.cluster : 0};
+        for (size_t i = 0; i < sizeof want / sizeof want[0]; ++i)
+            EXPECT_EQ(got[i], want[i]) << c.name << " field " << i;
+        // The FAT is the smallest whose 12-bit entries cover every cluster.
+        const uint64_t entries = c.bytes / c.cluster + 2;
+        if (c.total) {
+            EXPECT_EQ(((entries * 3 + 1) / 2 + 511) / 512, c.fat) << c.name;
+        }
     }
     EXPECT_EQ(FindMediaPreset("1.4M"), nullptr);
     EXPECT_EQ(MediaPresetNames(), "360K, 720K, 1.2M, 1.44M, 2.88M, cd");

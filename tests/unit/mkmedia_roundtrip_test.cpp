@@ -7,9 +7,9 @@
 
 #include "app/globals.h"
 #include "app/script.h"
-#include "app/scriptcheck.h"
 #include "archive/archive.h"
 #include "tests/unit/archive_support.h"
+#include "tools/common/scriptcheck.h"
 #include "tools/mkmedia/build.h"
 
 namespace {

@@ -5,12 +5,12 @@
 
 #include <cstring>
 
-#include "app/archivecheck.h"
 #include "app/globals.h"
-#include "app/scriptcheck.h"
-#include "archive/arcwriter.h"
 #include "platform/platform.h"
 #include "tests/unit/testenv.h"
+#include "tools/common/archivecheck.h"
+#include "tools/common/arcwriter.h"
+#include "tools/common/scriptcheck.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The script checker: one finding per problem, with its exact text.
-#include "app/scriptcheck.h"
+#include "tools/common/scriptcheck.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "archive/archive.h"
-#include "archive/arcwriter.h"
 #include "platform/platform.h"
+#include "tools/common/arcwriter.h"
 
 namespace {
 

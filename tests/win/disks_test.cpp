@@ -13,13 +13,13 @@
 #include "app/globals.h"
 #include "app/paths.h"
 #include "app/script.h"
-#include "archive/arcwriter.h"
 #include "fonts/ff1file.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
 #include "resources/resource.h"
 #include "tests/unit/testenv.h"
 #include "tests/win/uidriver.h"
+#include "tools/common/arcwriter.h"
 
 namespace {
 

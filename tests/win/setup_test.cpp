@@ -8,12 +8,12 @@
 
 #include "app/globals.h"
 #include "app/setup_win.h"
-#include "archive/arcwriter.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
 #include "resources/resource.h"
 #include "tests/unit/testenv.h"
 #include "tests/win/uidriver.h"
+#include "tools/common/arcwriter.h"
 #include "ui/intro_win.h"
 #include "ui/status_win.h"
 

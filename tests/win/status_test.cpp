@@ -11,11 +11,11 @@
 
 #include "app/globals.h"
 #include "archive/archive.h"
-#include "archive/arcwriter.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "tests/unit/testenv.h"
 #include "tests/win/uidriver.h"
+#include "tools/common/arcwriter.h"
 #include "ui/dialogmath.h"
 #include "ui/status_win.h"
 

@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "archive/archive.h"
-#include "archive/arcwriter.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
 #include "tools/arc/arc.h"
+#include "tools/common/arcwriter.h"
 
 #ifdef _WIN32
 #include <io.h>

@@ -3,10 +3,10 @@
 
 #include <cinttypes>
 
-#include "archive/arcwriter.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
 #include "tools/arc/arc.h"
+#include "tools/common/arcwriter.h"
 
 namespace {
 

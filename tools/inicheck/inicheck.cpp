@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/scriptcheck.h"
 #include "platform/platform.h"
+#include "tools/common/scriptcheck.h"
 
 namespace {
 

@@ -4,9 +4,10 @@
 
 #include "app/globals.h"
 #include "app/paths.h"
-#include "archive/arcwriter.h"
 #include "platform/namelist.h"
 #include "platform/platform.h"
+#include "tools/common/arcwriter.h"
+#include "tools/mkmedia/diskimage.h"
 
 namespace {
 
@@ -181,7 +182,7 @@ std::string MediaScript(const std::vector<ScriptLine>& lines, const Product& pro
 
 bool BuildMedia(const Product& product, const std::vector<ScriptLine>& lines,
                 const MediaPreset& media, const std::string& outDir, BuildResult& result,
-                std::string& error) {
+                std::string& error, const ImageOptions& images) {
     result = BuildResult{};
     std::string script;
     if (!Plan(product, lines, media, result.plan, script, error)) return false;
@@ -214,6 +215,11 @@ bool BuildMedia(const Product& product, const std::vector<ScriptLine>& lines,
             error = "the written script does not pass the check";
             ok = false;
         }
+    }
+    if (ok && images.write) {
+        ok = WriteImages(media, result.plan, result.diskDirs, outDir, images.labelStem,
+                         result.images, error);
+        for (const std::string& image : result.images) made.push_back(Made{image, false});
     }
     if (!ok) RemoveMade(made);
     return ok;

@@ -4,14 +4,22 @@
 #include <string>
 #include <vector>
 
-#include "app/scriptcheck.h"
+#include "tools/common/scriptcheck.h"
 #include "tools/mkmedia/diskplan.h"
 #include "tools/mkmedia/product.h"
 #include "tools/mkmedia/template.h"
 
+// Images beside the disk directories: OUTDIR\DISKn.IMG of a floppy,
+// OUTDIR\CD.ISO of a CD, labelled with the stem and the disk's number.
+struct ImageOptions {
+    bool write = false;
+    std::string labelStem = "DISK";
+};
+
 struct BuildResult {
     DiskPlan plan;
     std::vector<std::string> diskDirs;    // OUTDIR\DISK1, OUTDIR\DISK2, ...
+    std::vector<std::string> images;      // OUTDIR\DISK1.IMG, ... or OUTDIR\CD.ISO
     std::vector<ScriptFinding> findings;  // of the written script, checked with the disks
     bool checked = false;                 // the written script could be checked
 };
@@ -23,8 +31,9 @@ std::string MediaScript(const std::vector<ScriptLine>& lines, const Product& pro
 
 // Plans the disks (disk 1 keeps room for the written script) and writes
 // them below outDir, which must be missing or empty; then checks the
-// written script as the setup will read it, with the disks as media. On
-// failure (also on an error finding) nothing written stays.
+// written script as the setup will read it, with the disks as media, and
+// writes the images when asked. On failure (also on an error finding)
+// nothing written stays.
 bool BuildMedia(const Product& product, const std::vector<ScriptLine>& lines,
                 const MediaPreset& media, const std::string& outDir, BuildResult& result,
-                std::string& error);
+                std::string& error, const ImageOptions& images = ImageOptions());

@@ -8,15 +8,26 @@
 
 namespace {
 
-// The data areas of the standard FAT12 formats: total sectors less the boot
-// sector, two FATs and the root directory, in 512-byte sectors.
+// A floppy preset from its parameter block: the data area is what the boot
+// sector, the two FATs and the root directory leave, in whole clusters.
+constexpr MediaPreset Floppy(const char* name, FloppyBpb b) {
+    return MediaPreset{
+        name,
+        uint64_t(b.totalSectors - 1 - 2 * b.sectorsPerFat - (b.rootEntries * 32 + 511) / 512) /
+            b.sectorsPerCluster * b.sectorsPerCluster * 512,
+        b.sectorsPerCluster * 512, b.rootEntries, b};
+}
+
+// The standard formats of DOS FORMAT (MS-DOS 3.0 for 1.2M, 3.2 for 720K, 3.3
+// for 1.44M, 5.0 for 2.88M): total sectors, sectors per cluster, root
+// entries, sectors per FAT, media descriptor, sectors per track, heads.
 const MediaPreset kPresets[] = {
-    {"360K", 708 * 512, 1024, 112},    // 720 sectors, FATs of 2, root of 7
-    {"720K", 1426 * 512, 1024, 112},   // 1440 sectors, FATs of 3, root of 7
-    {"1.2M", 2371 * 512, 512, 224},    // 2400 sectors, FATs of 7, root of 14
-    {"1.44M", 2847 * 512, 512, 224},   // 2880 sectors, FATs of 9, root of 14
-    {"2.88M", 5726 * 512, 1024, 240},  // 5760 sectors, FATs of 9, root of 15
-    {"cd", 0, 2048, 0},
+    Floppy("360K", {720, 2, 112, 2, 0xFD, 9, 2}),
+    Floppy("720K", {1440, 2, 112, 3, 0xF9, 9, 2}),
+    Floppy("1.2M", {2400, 1, 224, 7, 0xF9, 15, 2}),
+    Floppy("1.44M", {2880, 1, 224, 9, 0xF0, 18, 2}),
+    Floppy("2.88M", {5760, 2, 240, 9, 0xF0, 36, 2}),
+    {"cd", 0, 2048, 0, {}},
 };
 
 // An archive's offsets are signed 32-bit.

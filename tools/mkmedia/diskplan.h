@@ -7,11 +7,25 @@
 #include <string>
 #include <vector>
 
+// A floppy's BIOS parameter block as DOS FORMAT writes it for the medium;
+// every standard floppy has 512-byte sectors, one reserved sector (the
+// boot sector) and two FATs.
+struct FloppyBpb {
+    unsigned totalSectors;
+    unsigned sectorsPerCluster;
+    unsigned rootEntries;
+    unsigned sectorsPerFat;
+    unsigned media;  // the media descriptor, also in each FAT's first byte
+    unsigned sectorsPerTrack;
+    unsigned heads;
+};
+
 struct MediaPreset {
     const char* name;
     uint64_t dataBytes;    // the data area; 0 for no limit
     uint32_t cluster;      // allocation unit in bytes
     unsigned rootEntries;  // root-directory entries; 0 for no limit
+    FloppyBpb bpb;         // what the first three follow from; zero for a CD
 };
 
 // "360K", "720K", "1.2M", "1.44M", "2.88M" or "cd" (either case); null for others.

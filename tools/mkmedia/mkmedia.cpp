@@ -5,9 +5,10 @@
 #include <set>
 #include <string>
 
-#include "app/scriptcheck.h"
 #include "platform/platform.h"
+#include "tools/common/scriptcheck.h"
 #include "tools/mkmedia/build.h"
+#include "tools/mkmedia/diskimage.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ const int kOk = 0, kRefused = 1, kBadUsage = 2;
 
 const char kUsage[] =
     "usage: mkmedia PRODUCT OUTDIR [--media PRESET] [--setup FILE]\n"
+    "                              [--image [--label STEM]]\n"
     "\n"
     "Builds the disk set of the product in directory PRODUCT into OUTDIR\\DISK1,\n"
     "OUTDIR\\DISK2, ... (OUTDIR must be missing or empty).\n"
@@ -43,6 +45,13 @@ const char kUsage[] =
     "                   clusters, the root directory's entries (112, 224 or 240,\n"
     "                   one kept for a label), 8.3 names in capitals\n"
     "  --setup FILE     SETUP.EXE from elsewhere\n"
+    "  --image          also writes the disk images beside the directories:\n"
+    "                   OUTDIR\\DISK1.IMG, ... (FAT12, as DOS FORMAT lays out the\n"
+    "                   medium) or OUTDIR\\CD.ISO (ISO 9660, level 1 names), the\n"
+    "                   files dated as in the directories; the same input gives\n"
+    "                   the same bytes\n"
+    "  --label STEM     the images' volume labels: STEM1, STEM2, ... (1 to 8\n"
+    "                   letters, digits or _; DISK1, DISK2, ... without it)\n"
     "\n"
     "Refused, with the reason: whatever the setup could not install as the\n"
     "template says (every error inicheck reports), a file too big for one disk,\n"
@@ -104,7 +113,21 @@ void Summary(const MediaPreset& media, const Product& product, const BuildResult
     }
 }
 
-int Build(const char* dir, const char* outDir, const MediaPreset& media, const char* setup) {
+void ImageSummary(const MediaPreset& media, const BuildResult& r, const ImageOptions& options) {
+    for (size_t i = 0; i < r.images.size(); ++i) {
+        long long size = -1;
+        if (PfFile* fp = PfOpen(r.images[i].c_str(), "rb")) {
+            if (PfSeek(fp, 0, PF_SEEK_END) == 0) size = PfTell(fp);
+            PfClose(fp);
+        }
+        printf("%s: %lld bytes, %s image, label %s\n", r.images[i].c_str(), size,
+               media.dataBytes ? "FAT12 floppy" : "ISO 9660 CD",
+               VolumeLabel(options.labelStem, int(i + 1)).c_str());
+    }
+}
+
+int Build(const char* dir, const char* outDir, const MediaPreset& media, const char* setup,
+          const ImageOptions& images) {
     Product product;
     std::string error;
     if (!LocateProduct(dir, setup, product, error)) return Refuse(error);
@@ -125,7 +148,7 @@ int Build(const char* dir, const char* outDir, const MediaPreset& media, const c
     if (!ok) return Refuse(error);
 
     BuildResult result;
-    ok = BuildMedia(product, lines, media, outDir, result, error);
+    ok = BuildMedia(product, lines, media, outDir, result, error, images);
     if (!result.diskDirs.empty())
         Report(result.diskDirs[0] + "\\INSTALL.INI", result.findings, printed);
     if (!ok) return Refuse(error + "; nothing written");
@@ -134,36 +157,61 @@ int Build(const char* dir, const char* outDir, const MediaPreset& media, const c
                 "mkmedia: warning: the written script was not checked: its full path is "
                 "longer than 143 characters\n");
     Summary(media, product, result);
+    ImageSummary(media, result, images);
     return kOk;
+}
+
+struct Args {
+    const char* paths[2] = {nullptr, nullptr};
+    const char* media = "1.44M";
+    const char* setup = "";
+    const char* label = nullptr;
+    bool image = false;
+};
+
+// The command line into args; -1 when it is sound, else the exit status.
+int ParseArgs(int argc, char** argv, Args& args) {
+    int n = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const char** value = arg == "--media"   ? &args.media
+                             : arg == "--setup" ? &args.setup
+                             : arg == "--label" ? &args.label
+                                                : nullptr;
+        if (arg == "--help" || arg == "-h") {
+            fputs(kUsage, stdout);
+            return kOk;
+        }
+        if (value && i + 1 >= argc) return Usage(arg + " needs a value");
+        if (value)
+            *value = argv[++i];
+        else if (arg == "--image")
+            args.image = true;
+        else if (arg[0] == '-' && arg.size() > 1)
+            return Usage("unknown option " + arg);
+        else if (n < 2)
+            args.paths[n++] = argv[i];
+        else
+            return Usage("too many arguments");
+    }
+    if (n != 2) return Usage("PRODUCT and OUTDIR are needed");
+    if (args.label && !args.image) return Usage("--label labels the images of --image");
+    if (args.label && !IsLabelStem(args.label))
+        return Usage(std::string("bad label ") + args.label + ": 1 to 8 letters, digits or _");
+    return -1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* args[2] = {nullptr, nullptr};
-    const char* mediaName = "1.44M";
-    const char* setup = "";
-    int n = 0;
-    for (int i = 1; i < argc; ++i) {
-        if (!strcmp(argv[i], "--help") || !strcmp(argv[i], "-h")) {
-            fputs(kUsage, stdout);
-            return kOk;
-        }
-        bool valued = !strcmp(argv[i], "--media") || !strcmp(argv[i], "--setup");
-        if (valued && i + 1 >= argc) return Usage(std::string(argv[i]) + " needs a value");
-        if (valued) {
-            const char** value = argv[i][2] == 'm' ? &mediaName : &setup;
-            *value = argv[++i];
-        } else if (argv[i][0] == '-' && argv[i][1])
-            return Usage(std::string("unknown option ") + argv[i]);
-        else if (n < 2)
-            args[n++] = argv[i];
-        else
-            return Usage("too many arguments");
-    }
-    if (n != 2) return Usage("PRODUCT and OUTDIR are needed");
-    const MediaPreset* media = FindMediaPreset(mediaName);
+    Args args;
+    int status = ParseArgs(argc, argv, args);
+    if (status >= 0) return status;
+    const MediaPreset* media = FindMediaPreset(args.media);
     if (!media)
-        return Usage(std::string("unknown medium ") + mediaName + " (" + MediaPresetNames() + ")");
-    return Build(args[0], args[1], *media, setup);
+        return Usage(std::string("unknown medium ") + args.media + " (" + MediaPresetNames() + ")");
+    ImageOptions images;
+    images.write = args.image;
+    if (args.label) images.labelStem = args.label;
+    return Build(args.paths[0], args.paths[1], *media, args.setup, images);
 }

@@ -94,6 +94,9 @@ expect(0 "^usage: mkmedia PRODUCT OUTDIR" ${MKMEDIA} --help)
 expect(2 "PRODUCT and OUTDIR are needed" ${MKMEDIA} good)
 expect(2 "unknown medium 1.4M \\(360K, 720K, 1.2M, 1.44M, 2.88M, cd\\)" ${MKMEDIA} good out --media 1.4M)
 expect(2 "--setup needs a value" ${MKMEDIA} good out --setup)
+expect(2 "--label labels the images of --image" ${MKMEDIA} good out --label FONTS)
+expect(2 "bad label FONT-A: 1 to 8 letters, digits or _" ${MKMEDIA} good out --image --label FONT-A)
+expect(2 "bad label TOOLONGER: 1 to 8" ${MKMEDIA} good out --image --label TOOLONGER)
 expect(1 "a: not empty; mkmedia writes only into a new or empty directory; nothing written"
        ${MKMEDIA} good a --media 360K)
 

@@ -7,10 +7,10 @@
 
 #include "app/globals.h"
 #include "app/script.h"
-#include "archive/arcwriter.h"
 #include "platform/namelist.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
+#include "tools/common/arcwriter.h"
 #include "tools/mkmedia/diskplan.h"
 
 namespace {

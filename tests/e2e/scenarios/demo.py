@@ -1,6 +1,7 @@
 """The demo (scripts/demo): the sample product of Sample Type Foundry, as the
 windows build made it (samples/product beside SETUP.EXE), becomes a 1.44M
-disk set with mkmedia, passes inicheck without a word, and SETUP.EXE installs
+disk set with mkmedia, with the disks' images (their names and sizes are
+shown), passes inicheck without a word, and SETUP.EXE installs
 it from DISK1: intro, options, the run item's question (answered No), up to
 "Install Completed !". The driver then shows what was installed: the files,
 the fonts' face identifiers (ff1 show), the WIN.INI sections and the links
@@ -53,13 +54,25 @@ def make_disks(s):
     shutil.copytree(Path(s.args.setup).parent / "samples" / "product", product)
     shutil.copy(s.args.ship_setup or s.args.setup, product / "SETUP.EXE")
     disks = s.root + "\\DISKS"
-    print(f"mkmedia {s.root}\\PRODUCT {disks} --media 1.44M")
-    print("  " + s.tool("mkmedia", s.root + "\\PRODUCT", disks, "--media", "1.44M")
+    print(f"mkmedia {s.root}\\PRODUCT {disks} --media 1.44M --image")
+    print("  " + s.tool("mkmedia", s.root + "\\PRODUCT", disks, "--media", "1.44M", "--image")
           .rstrip().replace("\n", "\n  "))
+    show_images(s, disks)
     script = s.host(disks + "\\DISK1\\INSTALL.INI")
     findings = s.tool("inicheck", disks + "\\DISK1\\INSTALL.INI", "--media", disks + "\\DISK1")
     print("inicheck DISK1\\INSTALL.INI --media DISK1: " + (findings or "nothing found"))
     return disks + "\\DISK1", product, read_script(script)
+
+
+def show_images(s, disks):
+    """The 1.44M images beside the disk directories, as the host names them."""
+    images = sorted(s.host(disks).glob("DISK*.IMG"))
+    print("Disk images, to write to floppies or attach to a virtual machine:")
+    for image in images:
+        print(f"  {image}  {image.stat().st_size} bytes")
+    count = sum(1 for p in s.host(disks).glob("DISK*") if p.is_dir())
+    s.expect(len(images) == count and all(i.stat().st_size == 1474560 for i in images),
+             f"{count} disks, but the images are {images}")
 
 
 class Saved:

@@ -1,13 +1,16 @@
-"""A product made into a 1.44M disk set by mkmedia and installed from it:
-SETUP.EXE starts from DISK1, the robot takes the intro and the options, then
-types each next DISKn directory into the disk prompt, in ascending order and
-once each, up to "Install Completed !". The installed tree is the product's
-package folders, byte for byte and date for date (DOS times: even seconds),
-beside the fonts' name lists; the DLL package lands in the system directory
-likewise. The time from start to the final message is printed."""
+"""A product made into a 1.44M disk set by mkmedia, with its images, and
+installed from the images: mtools reads each DISKn.IMG out into a directory
+of its own (mkmedia's directories are removed first), SETUP.EXE starts from
+the first, the robot takes the intro and the options, then types each next
+directory into the disk prompt, in ascending order and once each, up to
+"Install Completed !". The installed tree is the product's package folders,
+byte for byte and date for date (DOS times: even seconds), beside the fonts'
+name lists; the DLL package lands in the system directory likewise. The
+time from start to the final message is printed."""
 import os
 import random
 import shutil
+import subprocess
 import time
 from pathlib import PureWindowsPath
 
@@ -103,6 +106,20 @@ def disk(out, n):
     return f"{out}\\DISK{n}"
 
 
+def read_images(s, out, drives, disks):
+    """Each DISKn.IMG read out with mcopy (dates kept) into drives\\DISKn;
+    mkmedia's own directories go."""
+    for n in range(1, disks + 1):
+        image, target = s.host(f"{out}\\DISK{n}.IMG"), s.host(disk(drives, n))
+        target.mkdir(parents=True)
+        done = subprocess.run(["mcopy", "-i", str(image), "-m", "::*", str(target)],
+                              capture_output=True, text=True,
+                              env={**os.environ, "MTOOLS_SKIP_CHECK": "1"})
+        s.expect(done.returncode == 0, f"mcopy {image}: {done.stdout}{done.stderr}")
+        shutil.rmtree(s.host(disk(out, n)))
+    s.expect(not s.exists(disk(out, disks + 1) + ".IMG"), "mkmedia made an image too many")
+
+
 def robot_steps(s, out, disks):
     steps = [s.past_options("Round Trip Fonts")]
     for n in range(2, disks + 1):
@@ -126,18 +143,19 @@ def robot_steps(s, out, disks):
 
 
 def run(s):
-    product, out = s.root + "\\PRODUCT", s.root + "\\SET"
+    product, out, drives = s.root + "\\PRODUCT", s.root + "\\SET", s.root + "\\DRIVE"
     driver = s.host(diskset.SYSTEM) / "RTDRV.DLL"
     driver.unlink(missing_ok=True)
     try:
         make_product(s, product)
         start = time.monotonic()
-        summary = s.tool("mkmedia", product, out, "--media", "1.44M")
+        summary = s.tool("mkmedia", product, out, "--media", "1.44M", "--image")
         built = time.monotonic() - start
         disks = disk_count(s.read(disk(out, 1) + "\\INSTALL.INI"))
         s.expect(disks >= 3, f"mkmedia made {disks} disks:\n{summary}")
-        s.media_dir = disk(out, 1)
-        s.robot(robot_steps(s, out, disks))
+        read_images(s, out, drives, disks)
+        s.media_dir = disk(drives, 1)
+        s.robot(robot_steps(s, drives, disks))
         code = s.run(timeout=120)
         s.expect(code == 0, f"exit code {code}")
         check_tree(s, product)
@@ -145,5 +163,5 @@ def run(s):
     finally:
         driver.unlink(missing_ok=True)
     s.expect_backdrop(s.shot("disk-prompt"))
-    print(f"mkmedia round trip: {disks} disks built in {built:.1f} s; "
+    print(f"mkmedia round trip: {disks} disks and images built in {built:.1f} s; "
           f"{s.elapsed('shot final-message'):.1f} s from start to \"Install Completed !\"")

@@ -4,8 +4,8 @@
 #include "app/globals.h"
 #include "app/paths.h"
 #include "app/script.h"
-#include "app/scriptcheck_parts.h"
 #include "platform/strutil.h"
+#include "tools/common/scriptcheck_parts.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/archivecheck.h"
-#include "app/scriptcheck.h"
+#include "tools/common/archivecheck.h"
+#include "tools/common/scriptcheck.h"
 
 class ScriptChecker {
 public:

@@ -1,11 +1,11 @@
 // The script checker: the disk sections, and the archives on the media.
 #include <cstring>
 
-#include "app/archivecheck.h"
 #include "app/globals.h"
 #include "app/script.h"
-#include "app/scriptcheck_parts.h"
 #include "platform/platform.h"
+#include "tools/common/archivecheck.h"
+#include "tools/common/scriptcheck_parts.h"
 
 namespace {
 

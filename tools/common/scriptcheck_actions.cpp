@@ -3,9 +3,9 @@
 
 #include "app/globals.h"
 #include "app/script.h"
-#include "app/scriptcheck_parts.h"
 #include "platform/strutil.h"
 #include "shell/shelltext.h"
+#include "tools/common/scriptcheck_parts.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 // The script checker: its frame, and the sections "Install" and "Packages".
-#include "app/scriptcheck.h"
+#include "tools/common/scriptcheck.h"
 
 #include <cstring>
 
 #include "app/globals.h"
 #include "app/paths.h"
 #include "app/script.h"
-#include "app/scriptcheck_parts.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
+#include "tools/common/scriptcheck_parts.h"
 
 namespace {
 

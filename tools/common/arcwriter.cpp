@@ -1,5 +1,5 @@
 // Writing archives (layout in directory.h).
-#include "archive/arcwriter.h"
+#include "tools/common/arcwriter.h"
 
 #include <zlib.h>
 

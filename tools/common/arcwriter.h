@@ -1,4 +1,4 @@
-// Writing archives of the format described in directory.h: every member a
+// Writing archives of the format described in archive/directory.h: every member a
 // zlib stream at level 9 with its CRC-32 and DOS date and time.
 #pragma once
 

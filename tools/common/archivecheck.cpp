@@ -1,15 +1,15 @@
 // Checking an archive whole without extracting it (layout in directory.h).
-#include "app/archivecheck.h"
+#include "tools/common/archivecheck.h"
 
 #include <zlib.h>
 
 #include <cinttypes>
 #include <vector>
 
-#include "archive/arcwriter.h"
 #include "archive/directory.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
+#include "tools/common/arcwriter.h"
 
 namespace {
 

@@ -225,8 +225,11 @@ TEST_F(ScriptCheckTest, Icons) {
         {Script(kPackages, kDisk1, "[Icons]\nLonely=X.EXE\nGroupName=Test\nFine=X.EXE\n"),
          {F("Icons:Lonely: error: the icon comes before a usable GroupName: " + kUnable)}},
         {Script(kPackages, kDisk1, "[Icons]\nGroupName=" + std::string(32, 'G') + "\n"),
-         {F("Icons:GroupName: error: the group name is empty or longer than 31 characters: " +
+         {F("Icons:GroupName: error: the group name is longer than 31 characters: " +
             kUnable)}},
+        {Script(kPackages, kDisk1, "[Icons]\nGroupName=\nFine=X.EXE\n"),
+         {F("Icons:GroupName: warning: the group name is empty: the icons after it go straight "
+            "into the Programs folder")}},
         {Script(kPackages, kDisk1, group + "ProdInfo=\n"),
          {F("Icons:ProdInfo: warning: the value is empty: no icon is made and nothing runs at the "
             "end")}},

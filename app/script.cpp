@@ -84,10 +84,17 @@ bool RepeatedValue(const char* section, const char* name, int occurrence, char* 
         const char* eq = strchr(line, '=');
         if (!eq || size_t(eq - line) != nameLen || !StrPrefixNoCase(line, name, nameLen)) continue;
         if (occurrence-- > 0) continue;
-        std::string text(eq + 1);
-        if (text.size() >= 2 && (text[0] == '"' || text[0] == '\'') && text.back() == text[0])
-            text = text.substr(1, text.size() - 2);
-        BufCopy(value, size, text.c_str());  // cut at size - 1, as the reader does
+        // The reader's copy: cut at size - 1, matching quotes dropped. It
+        // drops the last character copied when the buffer could hold the
+        // text after the opening quote: the closing quote, or, with one
+        // byte less, the value's own last character.
+        const char* v = eq + 1;
+        size_t n = strlen(v);
+        bool quoted = (v[0] == '"' || v[0] == '\'') && n >= 2 && v[n - 1] == v[0];
+        if (quoted) ++v;
+        BufCopy(value, size, v);
+        size_t len = strlen(value);
+        if (quoted && size >= strlen(v) && len > 0) value[len - 1] = '\0';
         return true;
     }
     return false;

@@ -9,6 +9,11 @@
 
 namespace {
 
+// Repeats of a key among comments, lines without "=", blanks and quotes.
+const char* const kRepeats =
+    "[S]\r\nFile=one\r\n; File=comment\r\n  file  =  \"two\"  \r\nFile\r\n"
+    "FILE='three'\r\n;File=hidden\r\n\tFile\t=\t\"\"\t\r\n";
+
 const char* const kScript =
     "[Install]\r\n"
     "name=Sample Fonts\r\n"
@@ -72,6 +77,10 @@ const StringVector kStringVectors[] = {
     {"empty double quotes in a 1-byte buffer", "[S]\r\nq=\"\"\r\n", "S", "q", "", 1, "|"},
     {"empty single quotes in a 1-byte buffer", "[S]\r\nq=''\r\n", "S", "q", "", 1, "|"},
     {"the first of repeated keys wins", "[S]\r\na=1\r\na=2\r\n", "S", "a", "", 100, "1|"},
+    {"repeats are listed in file order; comments and lines without = are not", kRepeats, "S",
+     nullptr, "", 100, "File|file|FILE|File||"},
+    {"a line without = hides a later value of its key", "[S]\r\nk\r\nk=v\r\n", "S", "k", "dflt",
+     100, "dflt|"},
     {"repeated keys are all listed", "[S]\r\na=1\r\nb=2\r\na=3\r\n", "S", nullptr, "", 100,
      "a|b|a||"},
     {"a repeated section is not searched", "[S]\r\na=1\r\n[T]\r\nt=1\r\n[S]\r\nb=2\r\n", "S",

@@ -23,7 +23,9 @@ bool PackageOwnsKey(const Package& package, const char* key) {
 }
 
 bool FormArchivePath(ArchiveTarget& target) {
-    return BufFormat(target.szPath, "%s%s", exe_dir, target.szName);
+    if (BufFormat(target.szPath, "%s%s", exe_dir, target.szName)) return true;
+    target.szPath[0] = '\0';  // a cut path would name another file
+    return false;
 }
 
 namespace {
@@ -44,11 +46,12 @@ int PrepareArchive(const char* section, const char* keys, const char* key, const
     ReadKeyValue(section, keys, key, target.szName);
     target.szPath[0] = target.szDest[0] = '\0';
     if (!target.szName[0]) return tsSkip;
-    // A name, path or destination cut short would pick another file or
-    // place: such an archive is refused instead.
-    if (strlen(target.szName) > ARCHIVE_NAME_CHARS || !FormArchivePath(target) ||
-        !FormDestination(package, target.szDest))
+    // A name or destination cut short would pick another file or place:
+    // such an archive is refused instead. A source directory too deep for
+    // the path leaves it empty: the disk prompt asks for another one.
+    if (strlen(target.szName) > ARCHIVE_NAME_CHARS || !FormDestination(package, target.szDest))
         return tsRefused;
+    FormArchivePath(target);
     if (!package.bSystemDir) CreatePath(target.szDest);
     return tsReady;
 }

@@ -1,6 +1,7 @@
 #include "app/disks.h"
 
 #include <cstring>
+#include <vector>
 
 #include "app/paths.h"
 #include "app/script.h"
@@ -8,14 +9,20 @@
 #include "platform/strutil.h"
 
 uint32_t ReadDiskKeys(const char* section, char* keys, uint32_t size) {
-    uint32_t len = ReadKeyList(section, keys, size);
-    // The reader reports a cut list as one ending in its last name's last
-    // character. That name may be cut (or fit exactly: the two look alike),
-    // so the walk ends before it.
-    if (!KeyListOverflowed(len, size) || len == 0 || keys[len - 1] == '\0') return len;
-    uint32_t offset = 0, last = 0;
-    while (const char* name = NextKey(keys, len, offset)) last = uint32_t(name - keys);
-    return last;
+    // The reader answers a list that fits exactly as it answers a cut one:
+    // two bytes to spare tell them apart (SCRIPT_DISK_KEYS_READ_SIZE).
+    std::vector<char> list(size_t(size) + 2);
+    uint32_t len = ReadKeyList(section, list.data(), size + 2);
+    if (len < size) {
+        memcpy(keys, list.data(), size_t(len) + 1);
+        return len;
+    }
+    // Too long: the names that fit whole, with the list's two NULs.
+    uint32_t offset = 0, end = 0;
+    while (NextKey(list.data(), len, offset) && offset <= size - 1) end = offset;
+    memcpy(keys, list.data(), end);
+    memset(keys + end, 0, size - end < 2 ? size - end : 2);
+    return end;
 }
 
 bool PackageOwnsKey(const Package& package, const char* key) {

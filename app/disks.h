@@ -13,9 +13,9 @@ const size_t ARCHIVE_NAME_CHARS = 14;  // an archive's file name
 const size_t ARCHIVE_PATH_SIZE = 80;   // exe_dir and the file name
 const size_t ARCHIVE_DEST_SIZE = 144;  // a package's destination directory
 
-// Reads the key list of a disk section into keys and returns the length to
-// walk with NextKey. A list the reader had to cut loses its last name: that
-// one may be cut itself and then name another key.
+// Reads the key list of a disk section into keys (size bytes) and returns
+// the length to walk with NextKey. A list that does not fit keeps the names
+// that fit whole: a cut one may name another key.
 uint32_t ReadDiskKeys(const char* section, char* keys, uint32_t size);
 
 // True when key belongs to the package: it begins with the package's name,

@@ -74,7 +74,7 @@ TEST_F(DiskScript, AKeyListCutShortLosesItsLastNameWholeOrCut) {
         {"Disk1", 500, "Fonts1|Fonts12|Extra|"},
         {"Disk1", 24, "Fonts1|Fonts12|Extra|"},
         {"Disk1", 23, "Fonts1|Fonts12|Extra|"},  // reported as cut, but whole
-        {"Disk1", 22, "Fonts1|Fonts12|"},        // fits exactly: looks cut
+        {"Disk1", 22, "Fonts1|Fonts12|Extra|"},  // fits exactly
         {"Disk1", 18, "Fonts1|Fonts12|"},        // Extra cut to "E"
         {"Disk1", 15, "Fonts1|"},                // Fonts12 cut to "Fonts1", the other key
         {"Disk1", 9, "Fonts1|"},                 // no room for another name: Fonts1 is whole

@@ -246,6 +246,28 @@ TEST_F(Sequence, OptionsDialogChoosesTheDestination) {
     EXPECT_FALSE(PfIsDirectory((target / "DEFAULT").c_str()));
 }
 
+// A default destination that does not fit once expanded is not offered cut:
+// the directory field is empty, for the user to fill.
+TEST_F(Sequence, ADestinationTooLongOnceExpandedIsNotOffered) {
+    std::string codes;
+    for (int i = 0; i < 40; ++i) codes += "%W";
+    Script("BaseDir=C:\\" + codes + "\r\ndisks=0\r\n");
+    std::string offered = "unread", typed = target / "chosen";
+    CloseIntro();
+    driver.Then([&] {
+        HWND dialog = Options();
+        if (!dialog || !IsWindowEnabled(GetDlgItem(dialog, IDC_OPT_OK))) return false;
+        offered = Text(dialog, IDC_OPT_DIR);
+        SetDlgItemTextA(dialog, IDC_OPT_DIR, typed.c_str());
+        UiDriver::Click(dialog, IDC_OPT_OK);
+        return true;
+    });
+    EXPECT_EQ(Install(), 1);
+    EXPECT_EQ(offered, "");
+    EXPECT_EQ(bDestIsWindows, 0);
+    EXPECT_EQ(ReadFile(typed + "\\readme.txt"), "read me");
+}
+
 // Cancel confirmed in the options dialog: the sequence ends at once, with
 // only the question asked and nothing created.
 TEST_F(Sequence, OptionsCancelledEndsTheInstallation) {

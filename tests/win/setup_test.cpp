@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "app/globals.h"
@@ -18,6 +19,22 @@
 #include "ui/status_win.h"
 
 namespace {
+
+// A path that fills the buffer comes back cut and terminated, where
+// GetModuleFileNameA leaves it without its NUL.
+TEST(ModuleFileName, TerminatesAPathThatFillsTheBuffer) {
+    char full[MAX_PATH];
+    const DWORD n = ModuleFileName(nullptr, full, MAX_PATH);
+    ASSERT_GT(n, 8u);
+    ASSERT_EQ(strlen(full), n);
+    for (DWORD size : {DWORD(1), DWORD(8), n, n + 1}) {
+        char buf[MAX_PATH + 1];
+        memset(buf, '#', sizeof buf);
+        DWORD kept = size > n ? n : size - 1;
+        EXPECT_EQ(ModuleFileName(nullptr, buf, size), kept) << size;
+        EXPECT_EQ(std::string(buf), std::string(full, kept)) << size;
+    }
+}
 
 TEST(MainWindow, CoversTheScreenInBlueWithItsCaptionAbove) {
     BufCopy(szTitle, "Sample Fonts");

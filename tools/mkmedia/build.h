@@ -11,7 +11,7 @@
 
 struct BuildResult {
     DiskPlan plan;
-    std::vector<std::string> diskDirs;    // OUTDIR\DISK1, OUTDIR\DISK2, ...
+    std::vector<std::string> diskDirs;    // OUTDIR\DISK1, OUTDIR\DISK2, ... as host paths
     std::vector<ScriptFinding> findings;  // of the written script, checked with the disks
     bool checked = false;                 // the written script could be checked
 };

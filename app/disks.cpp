@@ -1,6 +1,7 @@
 #include "app/disks.h"
 
 #include <cstring>
+#include <new>
 
 #include "app/paths.h"
 #include "app/script.h"
@@ -8,14 +9,23 @@
 #include "platform/strutil.h"
 
 uint32_t ReadDiskKeys(const char* section, char* keys, uint32_t size) {
-    uint32_t len = ReadKeyList(section, keys, size);
-    // The reader reports a cut list as one ending in its last name's last
-    // character. That name may be cut (or fit exactly: the two look alike),
-    // so the walk ends before it.
-    if (!KeyListOverflowed(len, size) || len == 0 || keys[len - 1] == '\0') return len;
-    uint32_t offset = 0, last = 0;
-    while (const char* name = NextKey(keys, len, offset)) last = uint32_t(name - keys);
-    return last;
+    // The reader answers a list that fits exactly as it answers a cut one:
+    // two bytes to spare tell them apart (SCRIPT_DISK_KEYS_READ_SIZE).
+    char* list = new (std::nothrow) char[size_t(size) + 2];
+    if (!list) return ReadKeyList(section, keys, size);  // as the reader alone answers
+    uint32_t len = ReadKeyList(section, list, size + 2);
+    if (len < size) {
+        memcpy(keys, list, size_t(len) + 1);
+    } else {
+        // Too long: the names that fit whole, with the list's two NULs.
+        uint32_t offset = 0, end = 0;
+        while (NextKey(list, len, offset) && offset <= size - 1) end = offset;
+        memcpy(keys, list, end);
+        memset(keys + end, 0, size - end < 2 ? size - end : 2);
+        len = end;
+    }
+    delete[] list;
+    return len;
 }
 
 bool PackageOwnsKey(const Package& package, const char* key) {
@@ -23,7 +33,9 @@ bool PackageOwnsKey(const Package& package, const char* key) {
 }
 
 bool FormArchivePath(ArchiveTarget& target) {
-    return BufFormat(target.szPath, "%s%s", exe_dir, target.szName);
+    if (BufFormat(target.szPath, "%s%s", exe_dir, target.szName)) return true;
+    target.szPath[0] = '\0';  // a cut path would name another file
+    return false;
 }
 
 namespace {
@@ -44,11 +56,12 @@ int PrepareArchive(const char* section, const char* keys, const char* key, const
     ReadKeyValue(section, keys, key, target.szName);
     target.szPath[0] = target.szDest[0] = '\0';
     if (!target.szName[0]) return tsSkip;
-    // A name, path or destination cut short would pick another file or
-    // place: such an archive is refused instead.
-    if (strlen(target.szName) > ARCHIVE_NAME_CHARS || !FormArchivePath(target) ||
-        !FormDestination(package, target.szDest))
+    // A name or destination cut short would pick another file or place:
+    // such an archive is refused instead. A source directory too deep for
+    // the path leaves it empty: the disk prompt asks for another one.
+    if (strlen(target.szName) > ARCHIVE_NAME_CHARS || !FormDestination(package, target.szDest))
         return tsRefused;
+    FormArchivePath(target);
     if (!package.bSystemDir) CreatePath(target.szDest);
     return tsReady;
 }

@@ -20,15 +20,22 @@ namespace {
 // The typed source directory, before its backslash.
 const int kDiskDirChars = 79;
 
-// Asks for the disk until the archive can be read. 1 when it can, 0 when
-// the user ended the installation, -1 when the typed directory makes the
-// archive's path too long.
+// The archive the disk prompt asks for: a directory typed there must leave
+// room for its name.
+const char* pszWantedArchive = "";
+
+// Asks for the disk until the archive can be read, also when the source
+// directory is too deep for its path. 1 when it can, 0 when the user ended
+// the installation.
 int FindArchive(ArchiveTarget& target, int disk) {
-    while (PfAccess(target.szPath, 4) != 0) {
+    while (!target.szPath[0] || PfAccess(target.szPath, 4) != 0) {
+        pszWantedArchive = target.szName;
         // A prompt that could not be shown (-1) confirmed nothing.
-        if (DialogBoxParamA(hInst, "GetDisk", hMainWnd, GetDiskDlg, LPARAM(disk)) <= 0) return 0;
+        INT_PTR confirmed = DialogBoxParamA(hInst, "GetDisk", hMainWnd, GetDiskDlg, LPARAM(disk));
+        pszWantedArchive = "";
+        if (confirmed <= 0) return 0;
         StrLower(exe_dir);
-        if (!FormArchivePath(target)) return -1;
+        FormArchivePath(target);
     }
     return 1;
 }
@@ -46,11 +53,7 @@ int LoadArchive(Archive& archive, int disk, const char* section, const char* key
     ArchiveTarget target;
     int state = PrepareArchive(section, keys, key, package, target);
     if (state == tsSkip) return 1;
-    if (state == tsReady) {
-        int found = FindArchive(target, disk);
-        if (found == 0) return 0;
-        if (found < 0) state = tsRefused;
-    }
+    if (state == tsReady && !FindArchive(target, disk)) return 0;
     if (state == tsReady && archive.Extract(target.szPath, target.szDest, 1)) {
         if (package.iType == ptFF1 || package.iType == ptFF12TTF) UntangleFonts(target.szDest, 1);
         return 1;
@@ -103,17 +106,21 @@ void InitDiskPrompt(HWND hDlg, LPARAM lParam) {
 }
 
 // OK: the typed directory, with its backslash, becomes exe_dir. An empty
-// field keeps the prompt; so does a longer one, which cut would name
-// another directory.
+// field keeps the prompt; so does a directory that leaves no room in the
+// archive's path for its name, which cut would name another file.
 void ConfirmSource(HWND hDlg) {
     HWND field = GetDlgItem(hDlg, IDC_DISK_DIR);
     char text[kDiskDirChars + 2];
-    if (GetWindowTextLengthA(field) > kDiskDirChars ||
-        GetWindowTextA(field, text, kDiskDirChars + 1) == 0) {
+    int length = GetWindowTextLengthA(field);
+    bool fits = length <= kDiskDirChars && GetWindowTextA(field, text, kDiskDirChars + 1) > 0;
+    if (fits && text[strlen(text) - 1] != '\\') BufAppend(text, "\\");
+    fits = fits && strlen(text) + strlen(pszWantedArchive) < ARCHIVE_PATH_SIZE;
+    if (length > 0 && !fits)
+        PfMessageBox(hDlg, "Directory name too long.", "Disk Needed", MB_OK | MB_ICONEXCLAMATION);
+    if (!fits) {
         SetFocus(field);
         return;
     }
-    if (text[strlen(text) - 1] != '\\') BufAppend(text, "\\");
     BufCopy(exe_dir, text);
     EndDialog(hDlg, 1);
 }

@@ -84,6 +84,8 @@ int ExpandPaths(char* output, const char* text, const char* base, size_t size, b
         }
         p += 2;
     }
+    // A cut result is never a path: it would name another place.
+    if (out.cut) output[0] = '\0';
     if (cut) *cut = out.cut;
     return state;
 }

@@ -13,7 +13,8 @@ enum eExpandStates {
 
 // Expands "%W", "%S", "%F" and "%I" (either case) of text into output, which
 // holds size bytes. A null base makes "%I" expand to nothing. A result that
-// does not fit is cut at size - 1 and *cut (when given) is set; else cleared.
+// does not fit leaves output empty and sets *cut (when given); else *cut is
+// cleared. Callers check it: an empty output may also be a whole result.
 int ExpandPaths(char* output, const char* text, const char* base, size_t size,
                 bool* cut = nullptr);
 template <size_t N>

@@ -100,14 +100,16 @@ bool CutAfterCommand(char (&value)[VALUE_SIZE + 1]) {
 }
 
 // One run item: a command line, optionally ",1" to ask first. Whatever
-// follows the first comma is not part of the command.
+// follows the first comma is not part of the command. Only a command that
+// can run is asked about.
 void RunItem(const char* key, char* value, const RunItemHooks& hooks) {
+    bool ask = false;
     if (char* comma = strchr(value, ',')) {
-        if (comma[1] == '1' && !UserWantsToRun(key)) return;
+        ask = comma[1] == '1';
         *comma = '\0';
     }
     char command[COMMAND_SIZE];
-    if (ExpandValue(command, value)) hooks.execute(command);
+    if (ExpandValue(command, value) && (!ask || UserWantsToRun(key))) hooks.execute(command);
 }
 
 }  // namespace

@@ -89,13 +89,17 @@ bool RepeatedValue(const char* section, const char* name, int occurrence, char* 
         const char* eq = strchr(line, '=');
         if (!eq || size_t(eq - line) != nameLen || !StrPrefixNoCase(line, name, nameLen)) continue;
         if (occurrence-- > 0) continue;
-        char* text = const_cast<char*>(eq + 1);
-        size_t n = strlen(text);
-        if (n >= 2 && (text[0] == '"' || text[0] == '\'') && text[n - 1] == text[0]) {
-            text[n - 1] = '\0';
-            ++text;
-        }
-        BufCopy(value, size, text);  // cut at size - 1, as the reader does
+        // The reader's copy: cut at size - 1, matching quotes dropped. It
+        // drops the last character copied when the buffer could hold the
+        // text after the opening quote: the closing quote, or, with one
+        // byte less, the value's own last character.
+        const char* v = eq + 1;
+        size_t n = strlen(v);
+        bool quoted = (v[0] == '"' || v[0] == '\'') && n >= 2 && v[n - 1] == v[0];
+        if (quoted) ++v;
+        BufCopy(value, size, v);
+        size_t copied = strlen(value);
+        if (quoted && size >= strlen(v) && copied > 0) value[copied - 1] = '\0';
         found = true;
         break;
     }

@@ -12,6 +12,9 @@
 // not fit, and the setup takes exactly that result as too much data.
 const uint32_t SCRIPT_KEYS_SIZE = 300;       // Packages, WinIniData, run items, DeleteFiles
 const uint32_t SCRIPT_LONG_KEYS_SIZE = 500;  // the disk sections, Icons
+// A disk section's list is read with two bytes to spare, so that one of
+// exactly 500 bytes is not taken for a cut one; a longer one is cut to 500.
+const uint32_t SCRIPT_DISK_KEYS_READ_SIZE = SCRIPT_LONG_KEYS_SIZE + 2;
 
 // Values as read; a longer value is cut to the size less one.
 const uint32_t SCRIPT_BASEDIR_SIZE = 144;

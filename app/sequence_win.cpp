@@ -28,8 +28,10 @@ void ReadDestination() {
     PfGetProfileString("Install", "BaseDir", "", baseDir, sizeof baseDir, szIniFile);
     PfGetProfileString("Install", "DirDesc", "", szDirDescription, sizeof szDirDescription,
                        szIniFile);
-    int state = ExpandPaths(dest_path, baseDir, nullptr);
-    bDestIsWindows = state == esWindows || state == esSystem;
+    bool cut = false;
+    int state = ExpandPaths(dest_path, baseDir, nullptr, &cut);
+    // One that does not fit is not offered: the directory field stays empty.
+    bDestIsWindows = !cut && (state == esWindows || state == esSystem);
     StrUpper(dest_path);
 }
 

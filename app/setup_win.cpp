@@ -39,7 +39,7 @@ HMODULE LoadCtl3dLibrary() {
 // Installs the library from the copy that travels beside the program.
 void CopyCtl3dFromMedia() {
     char source[260], target[260];
-    GetModuleFileNameA(hInst, source, sizeof source);
+    ModuleFileName(hInst, source, sizeof source);
     char* slash = strrchr(source, '\\');
     bool fit = slash ? BufCopy(slash, sizeof source - (slash - source), "\\ctl3d32.tmp")
                      : BufCopy(source, "ctl3d32.tmp");
@@ -50,7 +50,7 @@ void CopyCtl3dFromMedia() {
 
 // The script beside the program.
 void FindScript(HINSTANCE hInstance) {
-    GetModuleFileNameA(hInstance, exe_dir, sizeof exe_dir);
+    ModuleFileName(hInstance, exe_dir, sizeof exe_dir);
     if (char* slash = strrchr(exe_dir, '\\')) slash[1] = '\0';
     // A script path cut short would name another file: none is read then.
     if (!BufFormat(szIniFile, "%sinstall.ini", exe_dir)) szIniFile[0] = '\0';
@@ -77,6 +77,14 @@ void CoverScreen(HWND hWnd, MINMAXINFO* info) {
 }
 
 }  // namespace
+
+DWORD ModuleFileName(HMODULE module, char* path, DWORD size) {
+    DWORD n = GetModuleFileNameA(module, path, size);
+    if (size == 0) return 0;
+    if (n >= size) n = size - 1;
+    path[n] = '\0';
+    return n;
+}
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow) {
     hInst = hInstance;

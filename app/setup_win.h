@@ -13,6 +13,9 @@
 BOOL InitApplication(HINSTANCE hInstance);
 BOOL InitInstance(HINSTANCE hInstance, int nCmdShow);
 SETUP_EXPORT LRESULT CALLBACK MainWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// GetModuleFileNameA, always terminated: Windows 95 and NT leave a path that
+// fills the buffer without its NUL. Returns the length kept.
+DWORD ModuleFileName(HMODULE module, char* path, DWORD size);
 // The backdrop window of the registered class, captioned with szTitle.
 HWND CreateMainWindow(HINSTANCE hInstance);
 void LoadCtl3d();

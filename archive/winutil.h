@@ -6,8 +6,10 @@
 #include <windows.h>
 
 // Copies src to dest, giving the copy the source's last-write date and time.
-// 1 on success; 0 when the source is missing, a buffer, either file cannot be
-// had, or the copy is left short (the short copy stays on disk).
+// 1 on success, and without copying when dest is src itself (by its full
+// path, case aside, or by another name); 0 when the source is missing, a
+// buffer, either file cannot be had, or the copy is left short (the short
+// copy stays on disk).
 int FileCopy(const char* src, const char* dest);
 
 // Allocates the copy buffer: *size bytes of fixed global memory, halving the

@@ -37,6 +37,29 @@ LONG CopyBytes(HFILE in, HFILE out, LONG length, char* buffer, UINT size) {
     return remaining;
 }
 
+// Identity of an existing file: its volume and index.
+bool FileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool known = GetFileInformationByHandle(file, info) != 0;
+    CloseHandle(file);
+    return known;
+}
+
+// dest names src itself: the same full path, case aside, or the same file
+// under another name. Creating dest would empty the source.
+bool SameFile(const char* src, const char* dest) {
+    char a[MAX_PATH], b[MAX_PATH];
+    DWORD na = GetFullPathNameA(src, MAX_PATH, a, nullptr);
+    DWORD nb = GetFullPathNameA(dest, MAX_PATH, b, nullptr);
+    if (na > 0 && na < MAX_PATH && nb > 0 && nb < MAX_PATH && lstrcmpiA(a, b) == 0) return true;
+    BY_HANDLE_FILE_INFORMATION s, d;
+    return FileIdentity(src, &s) && FileIdentity(dest, &d) &&
+           s.dwVolumeSerialNumber == d.dwVolumeSerialNumber &&
+           s.nFileIndexHigh == d.nFileIndexHigh && s.nFileIndexLow == d.nFileIndexLow;
+}
+
 // Copies between the open files with the locked buffer; 1 when every byte
 // arrived.
 int CopyOpenFiles(HFILE in, HFILE out, char* buffer, UINT size) {
@@ -63,6 +86,8 @@ HGLOBAL AllocCopyBuffer(UINT* size, GlobalAllocFn alloc) {
 
 int FileCopy(const char* src, const char* dest) {
     if (PfAccess(src, 0) != 0) return 0;
+    // The file is already where it is to go.
+    if (SameFile(src, dest)) return 1;
     UINT size = 0;
     HGLOBAL block = AllocCopyBuffer(&size);
     if (!block) return 0;

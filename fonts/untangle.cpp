@@ -122,26 +122,6 @@ static void findKnownFiles(const nameList* list) {
     }
 }
 
-// Pass 2: reserves the identifiers the list gives the known files. One of
-// them given twice makes the list untrustworthy: then every file is new and
-// nothing is taken from it. Returns whether the list is kept.
-static bool reserveKnownIds(const nameList* list, idSet* used) {
-    for (int i = 0; i < nFiles; ++i) {
-        if (faces[i].entry < 0) continue;
-        for (int k = 0; k < faces[i].nIds; ++k) {
-            int32_t id = entryId(list, faces[i].entry, k);
-            if (!searchIdList(id, used)) {
-                addIdList(id, used);
-                continue;
-            }
-            memset(used, 0, sizeof *used);
-            for (int j = 0; j < nFiles; ++j) faces[j].entry = -1;
-            return false;
-        }
-    }
-    return true;
-}
-
 // Gives the known files their identifiers back. Returns whether any differed.
 static bool restoreKnownIds(const nameList* list) {
     bool conflict = false;
@@ -155,6 +135,25 @@ static bool restoreKnownIds(const nameList* list) {
         }
     }
     return conflict;
+}
+
+// Pass 2: reserves the known files' identifiers. One of them given twice
+// makes the list untrustworthy: then every file is new, with the
+// identifiers already restored to it.
+static void reserveKnownIds(idSet* used) {
+    for (int i = 0; i < nFiles; ++i) {
+        if (faces[i].entry < 0) continue;
+        for (int k = 0; k < faces[i].nIds; ++k) {
+            int32_t id = faces[i].ids[k];
+            if (!searchIdList(id, used)) {
+                addIdList(id, used);
+                continue;
+            }
+            memset(used, 0, sizeof *used);
+            for (int j = 0; j < nFiles; ++j) faces[j].entry = -1;
+            return;
+        }
+    }
 }
 
 // Pass 3: in listing order, a new file's identifier that is taken or invalid
@@ -195,7 +194,8 @@ static void resolveFaces(const char* dir) {
         error_ok("Out of Memory");
     } else {
         findKnownFiles(&list);
-        bool conflict = reserveKnownIds(&list, used) && restoreKnownIds(&list);
+        bool conflict = restoreKnownIds(&list);
+        reserveKnownIds(used);
         conflict = renumberNewFiles(used) || conflict;
         // Files left as they are keep the list that describes them.
         if (!conflict || warnConflict() == 'Y') {

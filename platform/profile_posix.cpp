@@ -161,14 +161,16 @@ template <class S> auto FindKey(S& section, const char* name) -> decltype(&secti
 // Copies a value cut at size - 1. A value enclosed in matching quotes loses
 // them; kernel32 drops the closing quote only when the buffer holds the text
 // up to it, so a quoted value cut short keeps its opening quote off but loses
-// no further character.
+// no further character. An empty quoted value in a 1-byte buffer has no
+// quote left to drop.
 uint32_t CopyValue(char* buf, uint32_t size, const std::string& value) {
     const char* v = value.c_str();
     bool quoted = (v[0] == '"' || v[0] == '\'') && v[1] && value.back() == v[0];
     if (quoted) ++v;
     BufCopy(buf, size, v);
-    if (quoted && size >= strlen(v)) buf[strlen(buf) - 1] = '\0';
-    return uint32_t(strlen(buf));
+    size_t len = strlen(buf);
+    if (quoted && size >= strlen(v) && len > 0) buf[--len] = '\0';
+    return uint32_t(len);
 }
 
 uint32_t CopyKeyList(char* buf, uint32_t size, const Section& section) {

@@ -27,6 +27,7 @@ bool ExpandField(char (&out)[MAX_ICON_FIELD + 1], const char* text) {
 }
 
 // One icon entry; false when the walk must stop (the message is shown).
+// group is null before the first GroupName.
 bool MakeIcon(const IconMaker& maker, const char* group, const char* name, char* value) {
     char* fields[2];
     int n = SplitCommaList(value, fields, 2);
@@ -40,7 +41,7 @@ bool MakeIcon(const IconMaker& maker, const char* group, const char* name, char*
     char cmdLine[MAX_ICON_FIELD + 1];
     char iconFile[MAX_ICON_FIELD + 1];
     // An icon before the first group would land in a group nobody chose.
-    bool ok = *group && ExpandField(cmdLine, cmdField) && ExpandField(iconFile, iconField) &&
+    bool ok = group && ExpandField(cmdLine, cmdField) && ExpandField(iconFile, iconField) &&
               maker.makeShortcut(group, cmdLine, title, prodInfo ? nullptr : iconFile);
     if (!ok) UnableToAddIcon();
     return ok;
@@ -58,6 +59,7 @@ void MakeScriptIcons(const IconMaker& maker) {
     }
 
     char group[MAX_GROUP_NAME + 1] = "";
+    bool grouped = false;  // an empty GroupName is a group too: the Programs folder
     uint32_t offset = 0;
     while (!bSDCancelled) {
         const char* name = NextKey(keys, len, offset);
@@ -72,14 +74,15 @@ void MakeScriptIcons(const IconMaker& maker) {
         }
 
         if (strcmp(name, "GroupName") == 0) {
-            // A cut or empty name would make a group nobody chose.
+            // A cut name would make a group nobody chose.
             if (!GroupNameFits(value)) {
                 UnableToAddIcon();
                 return;
             }
             BufCopy(group, value);
+            grouped = true;
             if (!maker.makeFolder(group)) return;
-        } else if (!MakeIcon(maker, group, name, value)) {
+        } else if (!MakeIcon(maker, grouped ? group : nullptr, name, value)) {
             return;
         }
     }

@@ -7,8 +7,8 @@ extern int bUseShellDll;
 
 // Chooses the way and makes it ready: 1 when one of the two ways is ready.
 int shellInit();
-// Makes the group: 1 on success. A name that is empty or longer than 31 is
-// refused.
+// Makes the group: 1 on success. A name longer than 31 is refused; an
+// empty one is the Programs folder itself.
 int shellMakeFolder(const char* group);
 // Makes one icon in the group: 1 on success. The icon file may be null or
 // empty. Values wider than their fields are refused, never cut.

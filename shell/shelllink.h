@@ -11,6 +11,9 @@ const int csidlFonts = 20;
 
 // shell32.dll with SHGetSpecialFolderLocation and SHGetPathFromIDList.
 int LinkToShell();
+// The entry point of that name, or of the name with "A" where a library
+// offers only the ANSI name.
+FARPROC ShellEntry(HMODULE lib, const char* name);
 void UnlinkFromShell();
 
 // ole32.dll with CoInitialize, CoCreateInstance and CoUninitialize; COM is

@@ -1,6 +1,8 @@
 #include <shobjidl.h>
 
 #include "shell/shelllink.h"
+
+#include "platform/strutil.h"
 #include "shell/shelltext.h"
 
 extern "C" {
@@ -42,12 +44,19 @@ HMODULE Load(const char* name) {
 
 }  // namespace
 
+FARPROC ShellEntry(HMODULE lib, const char* name) {
+    if (FARPROC entry = GetProcAddress(lib, name)) return entry;
+    char ansi[64];
+    return BufFormat(ansi, "%sA", name) ? GetProcAddress(lib, ansi) : nullptr;
+}
+
 int LinkToShell() {
     if (pSpecialFolderLocation && pPathFromIDList) return 1;
     hShell32 = Load("shell32.dll");
     if (!hShell32) return 0;
     pSpecialFolderLocation = Entry<SpecialFolderFn>(hShell32, "SHGetSpecialFolderLocation");
-    pPathFromIDList = Entry<PathFromListFn>(hShell32, "SHGetPathFromIDListA");
+    pPathFromIDList = reinterpret_cast<PathFromListFn>(
+        reinterpret_cast<void*>(ShellEntry(hShell32, "SHGetPathFromIDList")));
     pILFree = Entry<FreeListFn>(hShell32, "ILFree");
     if (!pSpecialFolderLocation || !pPathFromIDList) {
         UnlinkFromShell();

@@ -5,7 +5,7 @@
 #include "platform/strutil.h"
 
 bool GroupNameFits(const char* group) {
-    return group && *group && strlen(group) <= MAX_GROUP_NAME;
+    return group && strlen(group) <= MAX_GROUP_NAME;
 }
 
 bool IconFieldFits(const char* field) {
@@ -40,11 +40,13 @@ bool SplitLinkCommand(const char* cmdLine, LinkCommand& out) {
 }
 
 bool MakeGroupFolderPath(char (&path)[LINK_PATH_SIZE], const char* startMenu, const char* group) {
+    if (!*group) return BufFormat(path, "%s\\Programs", startMenu);
     return BufFormat(path, "%s\\Programs\\%s", startMenu, group);
 }
 
 bool MakeLinkPath(char (&path)[LINK_PATH_SIZE], const char* startMenu, const char* group,
                   const char* title) {
+    if (!*group) return BufFormat(path, "%s\\Programs\\%s.lnk", startMenu, title);
     return BufFormat(path, "%s\\Programs\\%s\\%s.lnk", startMenu, group, title);
 }
 

@@ -12,7 +12,8 @@ const size_t MAX_ICON_FIELD = 151;    // an expanded command line or icon file
 const size_t LINK_PATH_SIZE = 260;    // full path of a link file, NUL included
 const size_t DDE_COMMAND_SIZE = 100;  // one Program Manager command, NUL included
 
-// A group name that can be used: not empty and at most MAX_GROUP_NAME.
+// A group name that can be used: at most MAX_GROUP_NAME; empty names the
+// Programs folder itself.
 bool GroupNameFits(const char* group);
 // An expanded command line or icon file of at most MAX_ICON_FIELD; null fits.
 bool IconFieldFits(const char* field);
@@ -30,8 +31,9 @@ struct LinkCommand {
 // False, with out emptied, when the command line is longer than 259.
 bool SplitLinkCommand(const char* cmdLine, LinkCommand& out);
 
-// "<start menu>\Programs\<group>" and "<that>\<title>.lnk"; false when the
-// path would be longer than LINK_PATH_SIZE - 1.
+// "<start menu>\Programs\<group>" and "<that>\<title>.lnk", without the
+// group's part when it is empty; false when the path would be longer than
+// LINK_PATH_SIZE - 1.
 bool MakeGroupFolderPath(char (&path)[LINK_PATH_SIZE], const char* startMenu, const char* group);
 bool MakeLinkPath(char (&path)[LINK_PATH_SIZE], const char* startMenu, const char* group,
                   const char* title);

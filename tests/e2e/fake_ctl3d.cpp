@@ -10,9 +10,12 @@ namespace {
 
 void Note(const char* call) {
     char path[MAX_PATH];
+    // A path that fills the buffer has no NUL on Windows 95 and NT.
     DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (n == 0 || n >= sizeof path) return;
+    path[n] = '\0';
     char* slash = strrchr(path, '\\');
-    if (n == 0 || n >= sizeof path || !slash) return;
+    if (!slash) return;
     slash[1] = '\0';
     char log[MAX_PATH + 16];
     snprintf(log, sizeof log, "%sctl3d.log", path);

@@ -74,7 +74,7 @@ TEST_F(DiskScript, AKeyListCutShortLosesItsLastNameWholeOrCut) {
         {"Disk1", 500, "Fonts1|Fonts12|Extra|"},
         {"Disk1", 24, "Fonts1|Fonts12|Extra|"},
         {"Disk1", 23, "Fonts1|Fonts12|Extra|"},  // reported as cut, but whole
-        {"Disk1", 22, "Fonts1|Fonts12|"},        // fits exactly: looks cut
+        {"Disk1", 22, "Fonts1|Fonts12|Extra|"},  // fits exactly
         {"Disk1", 18, "Fonts1|Fonts12|"},        // Extra cut to "E"
         {"Disk1", 15, "Fonts1|"},                // Fonts12 cut to "Fonts1", the other key
         {"Disk1", 9, "Fonts1|"},                 // no room for another name: Fonts1 is whole
@@ -126,8 +126,9 @@ TEST_F(DiskScript, ArchivesGoWhereTheirPackageSays) {
         {"a name of 15", media, dest, "Fifteen", Row("Fif", "F15"), tsRefused, "", "", false},
         {"a path of 79", longMedia, dest, "Fonts1", Row("Fonts", "P79"), tsReady,
          longMedia + "FONTS1.ARC", dest + "\\P79", true},
-        {"a path of 80", longerMedia, dest, "Fonts1", Row("Fonts", "P80"), tsRefused, "", "",
-         false},
+        // Too deep a source leaves the path to the disk prompt.
+        {"a path of 80", longerMedia, dest, "Fonts1", Row("Fonts", "P80"), tsReady, "",
+         dest + "\\P80", true},
         {"a destination of 143", media, longDest, "Fonts1", Row("Fonts", "D143"), tsReady,
          media + "FONTS1.ARC", longDest + "\\D143", true},
         {"a destination of 144", media, longerDest, "Fonts1", Row("Fonts", "D144"), tsRefused, "",
@@ -154,12 +155,11 @@ TEST_F(DiskScript, ArchivesGoWhereTheirPackageSays) {
         }
     }
     EXPECT_FALSE(PfIsDirectory((dir / "DEST\\F15").c_str()));
-    EXPECT_FALSE(PfIsDirectory((dir / "DEST\\P80").c_str()));
     EXPECT_FALSE(PfIsDirectory((longerDest + "\\D144").c_str()));
 }
 
 // After the disk prompt the path is built again from the new source
-// directory, and refused when it no longer fits.
+// directory, and left empty when it does not fit.
 TEST_F(DiskScript, ANewSourceDirectoryRebuildsThePath) {
     ArchiveTarget t = {};
     BufCopy(t.szName, "DISK2.ARC");
@@ -171,6 +171,7 @@ TEST_F(DiskScript, ANewSourceDirectoryRebuildsThePath) {
     EXPECT_EQ(strlen(t.szPath), 79u);
     BufAppend(exe_dir, "y");
     EXPECT_FALSE(FormArchivePath(t));
+    EXPECT_STREQ(t.szPath, "");
 }
 
 }  // namespace

@@ -205,7 +205,8 @@ TEST_F(IconsTest, ValuesThatDoNotFitAreRefused) {
         {"GroupName=" + std::string(32, 'g') + "\r\nGroupName=Next\r\n",
          {},
          "Unable to add icon.;"},
-        {"GroupName=\r\nOne=1.EXE\r\n", {}, "Unable to add icon.;"},
+        // An empty group name is the Programs folder itself.
+        {"GroupName=\r\nOne=1.EXE\r\n", {"folder ", "icon |1.EXE|One|"}, ""},
         {"GroupName=G\r\nFits=" + cmd151 + "\r\n", {"folder G", "icon G|" + cmd151 + "|Fits|"}, ""},
         {"GroupName=G\r\nLong=" + cmd151 + "x\r\nNext=N.EXE\r\n",
          {"folder G"},

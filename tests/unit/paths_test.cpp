@@ -70,11 +70,12 @@ TEST(ExpandPaths, NeverWritesPastTheBuffer) {
         const char* expect;
         bool cut;
     } cases[] = {
-        {"ABCDEFGHIJ", nullptr, 6, "ABCDE", true},
+        // A cut result is never a path: it is left empty.
+        {"ABCDEFGHIJ", nullptr, 6, "", true},
         {"ABCDE", nullptr, 6, "ABCDE", false},
-        {"%I\\SUB", "C:\\LONGBASE", 8, "C:\\LONG", true},
-        // A Windows directory that no longer fits contributes nothing.
-        {"AB%W", nullptr, 4, "AB", true},
+        {"%I\\SUB", "C:\\LONGBASE", 8, "", true},
+        {"AB%W", nullptr, 4, "", true},
+        {"AB%W\\X", nullptr, 8, "", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

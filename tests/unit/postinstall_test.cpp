@@ -157,12 +157,14 @@ TEST_F(PostInstallTest, ValuesThatWouldNotFitAfterExpansionAreSkipped) {
     BufCopy(dest_path, dest.c_str());
     Script(
         "[WinIniData]\r\nFour=%I%I%I%I\r\nFive=%I%I%I%I%I\r\n"
-        "[RunItems]\r\nFour=%I%I%I%I\r\nFive=%I%I%I%I%I\r\n");
+        "[RunItems]\r\nFour=%I%I%I%I\r\nFive=%I%I%I%I%I\r\nAsk five=%I%I%I%I%I,1\r\n");
     UpdateWinIni();
     DoRunItems(recorder);
     const std::string four = dest + dest + dest + dest;
     EXPECT_EQ(WinIniSection(kProduct), "Four=" + four + "|");
     EXPECT_EQ(run.commands, std::vector<std::string>{four});
+    // What cannot run is not asked about.
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 // Without a title there is no product section to write into or clear: an

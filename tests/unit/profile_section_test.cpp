@@ -30,6 +30,10 @@ const SectionVector kSectionVectors[] = {
     {"values keep their quotes", "[S]\r\nq=\"x y\"\r\nr='z'\r\n", 100, "q=\"x y\"|r='z'||", 14},
     {"repeated keys keep their own values", "[S]\r\na=1\r\na=2\r\nA=3\r\n", 100, "a=1|a=2|A=3||",
      12},
+    {"repeats among comments, bare lines, blanks and quotes",
+     "[S]\r\nFile=one\r\n; File=comment\r\n  file  =  \"two\"  \r\nFile\r\nFILE='three'\r\n"
+     ";File=hidden\r\n\tFile\t=\t\"\"\t\r\n",
+     100, "File=one|file=\"two\"|File|FILE='three'|File=\"\"||", 46},
     {"empty values and names", "[S]\r\nk=\r\n=v\r\n\r\nz=1\r\n", 100, "k=|=v|z=1||", 10},
     {"only the first of repeated sections", "[S]\r\na=1\r\n[T]\r\nt=1\r\n[s]\r\nb=2\r\n", 100,
      "a=1||", 4},

@@ -9,6 +9,11 @@
 
 namespace {
 
+// Repeats of a key among comments, lines without "=", blanks and quotes.
+const char* const kRepeats =
+    "[S]\r\nFile=one\r\n; File=comment\r\n  file  =  \"two\"  \r\nFile\r\n"
+    "FILE='three'\r\n;File=hidden\r\n\tFile\t=\t\"\"\t\r\n";
+
 const char* const kScript =
     "[Install]\r\n"
     "name=Sample Fonts\r\n"
@@ -69,7 +74,13 @@ const StringVector kStringVectors[] = {
     {"single quotes are removed", "[S]\r\nq='single'\r\n", "S", "q", "", 100, "single|"},
     {"mismatched quotes stay", "[S]\r\nq=\"mixed'\r\n", "S", "q", "", 100, "\"mixed'|"},
     {"a lone quote stays", "[S]\r\nq=\"\r\n", "S", "q", "", 100, "\"|"},
+    {"empty double quotes in a 1-byte buffer", "[S]\r\nq=\"\"\r\n", "S", "q", "", 1, "|"},
+    {"empty single quotes in a 1-byte buffer", "[S]\r\nq=''\r\n", "S", "q", "", 1, "|"},
     {"the first of repeated keys wins", "[S]\r\na=1\r\na=2\r\n", "S", "a", "", 100, "1|"},
+    {"repeats are listed in file order; comments and lines without = are not", kRepeats, "S",
+     nullptr, "", 100, "File|file|FILE|File||"},
+    {"a line without = hides a later value of its key", "[S]\r\nk\r\nk=v\r\n", "S", "k", "dflt",
+     100, "dflt|"},
     {"repeated keys are all listed", "[S]\r\na=1\r\nb=2\r\na=3\r\n", "S", nullptr, "", 100,
      "a|b|a||"},
     {"a repeated section is not searched", "[S]\r\na=1\r\n[T]\r\nt=1\r\n[S]\r\nb=2\r\n", "S",
@@ -107,14 +118,16 @@ TEST(Profile, StringVectorsAgreeWithKernel32) {
         std::string file = dir / ("v" + std::to_string(++n) + ".ini");
         if (v.file) WriteFile(file, v.file);
 
-        std::vector<char> buf(v.size + 16, '\xAB');
-        uint32_t got = PfGetProfileString(v.section, v.key, v.def, buf.data(), v.size,
-                                          file.c_str());
+        // One guard byte before the buffer, sixteen after it.
+        std::vector<char> guarded(v.size + 17, '\xAB');
+        char* buf = guarded.data() + 1;
+        uint32_t got = PfGetProfileString(v.section, v.key, v.def, buf, v.size, file.c_str());
         std::string expect = Unbar(v.expect);
         ASSERT_EQ(got, expect.size() - 1);
-        EXPECT_EQ(Bar(std::string(buf.data(), got + 1)), v.expect);
-        for (size_t i = v.size; i < buf.size(); ++i)
-            ASSERT_EQ(buf[i], '\xAB') << "written past the buffer at " << i;
+        EXPECT_EQ(Bar(std::string(buf, got + 1)), v.expect);
+        ASSERT_EQ(guarded[0], '\xAB') << "written before the buffer";
+        for (size_t i = v.size + 1; i < guarded.size(); ++i)
+            ASSERT_EQ(guarded[i], '\xAB') << "written past the buffer at " << i - 1;
     }
 }
 

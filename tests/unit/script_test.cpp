@@ -1,11 +1,14 @@
 // The install script: comma lists, numbers, key lists and the package table.
 #include <climits>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app/globals.h"
 #include "app/script.h"
+#include "platform/platform.h"
 #include "platform/strutil.h"
 #include "tests/unit/testenv.h"
 
@@ -85,24 +88,52 @@ TEST(KeyList, WalksNamesAndPassesOverEmptyOnes) {
     EXPECT_EQ(seen, "one;two;three;");
 }
 
-// Every entry of the key list reads its own line, a repeat too, by the rules
-// of the profile reader.
+// Every entry of the key list reads its own line, a repeat too: blanks
+// around "=", comments, lines without "=" and quotes never pair an entry
+// with another line. The reference is the reader itself (kernel32 under
+// Wine) given each line alone, cut to the same 6 bytes.
 TEST(KeyList, RepeatedKeysReadTheirOwnLines) {
+    const struct {
+        const char* text;
+        bool entry;  // listed in the key list
+    } lines[] = {
+        {"File=one", true},          {"; File=comment", false},
+        {"Other=x", true},           {"  file  =  \"two\"  ", true},
+        {"File", false},             {"FILE='three-long'", true},
+        {";File=hidden", false},     {"File=\"\"", true},
+        {"\tFile\t=\t'four'\t", true}, {"File=\"abcde\"", true},
+        {"File=\"abcdef\"", true},   {"file=last", true},
+    };
     ScratchDir dir;
+    std::string script = "[S]\r\n", alone;
+    std::vector<std::string> reference;
+    for (const auto& line : lines) {
+        script += std::string(line.text) + "\r\n";
+        if (!line.entry) continue;
+        std::string one = dir / ("line" + std::to_string(reference.size()) + ".ini");
+        WriteFile(one, "[S]\r\n" + std::string(line.text) + "\r\n");
+        char keys[20], value[6];
+        ASSERT_GT(PfGetProfileString("S", nullptr, "", keys, sizeof keys, one.c_str()), 0u);
+        PfGetProfileString("S", keys, "", value, sizeof value, one.c_str());
+        reference.push_back(std::string(keys) + "=" + value);
+    }
     std::string path = dir / "install.ini";
-    WriteFile(path, "[S]\r\nFile=one\r\nOther=x\r\nfile = \"two\" \r\nFILE=three-long\r\n"
-                    "Bare\r\nFile='four'\r\n");
+    WriteFile(path, script);
     ASSERT_TRUE(BufCopy(szIniFile, path.c_str()));
-    char keys[100];
+    char keys[200];
     uint32_t len = ReadKeyList("S", keys, sizeof keys);
-    std::string seen;
+    std::vector<std::string> seen;
     uint32_t offset = 0;
     while (const char* name = NextKey(keys, len, offset)) {
         char value[6];
         ReadKeyValue("S", keys, name, value);
-        seen += std::string(name) + "=" + value + ";";
+        seen.push_back(std::string(name) + "=" + value);
     }
-    EXPECT_EQ(seen, "File=one;Other=x;file=two;FILE=three;File=four;");
+    EXPECT_EQ(seen, reference);
+    const std::vector<std::string> expect = {"File=one",  "Other=x",   "file=two",
+                                             "FILE=three", "File=",     "File=four",
+                                             "File=abcd",  "File=abcde", "file=last"};
+    EXPECT_EQ(seen, expect);
     szIniFile[0] = '\0';
 }
 

@@ -200,9 +200,9 @@ TEST_F(ScriptCheckTest, DiskSections) {
          {F("Disk0:: error: the setup counts disks from 1 and never reads this section"),
           F("Disk3:: error: the section lies beyond disks=1: the setup never reads it")}},
         {Script(kPackages, ManyKeys(40, "Fonts", "F.ARC")),
-         {F("Disk1:: error: the key list needs 561 bytes; the setup reads it into 500 and takes "
+         {F("Disk1:: error: the key list needs 561 bytes; the setup reads it into 502 and takes "
             "the "
-            "answer 498 as too much data: it walks the list cut short and never extracts the "
+            "answer 500 as too much data: it walks the list cut short and never extracts the "
             "archives of "
             "the keys that do not fit")}},
         {Script(twoPackages, "Fonts=FONTS.ARC\n"),
@@ -225,8 +225,11 @@ TEST_F(ScriptCheckTest, Icons) {
         {Script(kPackages, kDisk1, "[Icons]\nLonely=X.EXE\nGroupName=Test\nFine=X.EXE\n"),
          {F("Icons:Lonely: error: the icon comes before a usable GroupName: " + kUnable)}},
         {Script(kPackages, kDisk1, "[Icons]\nGroupName=" + std::string(32, 'G') + "\n"),
-         {F("Icons:GroupName: error: the group name is empty or longer than 31 characters: " +
+         {F("Icons:GroupName: error: the group name is longer than 31 characters: " +
             kUnable)}},
+        {Script(kPackages, kDisk1, "[Icons]\nGroupName=\nFine=X.EXE\n"),
+         {F("Icons:GroupName: warning: the group name is empty: the icons after it go straight "
+            "into the Programs folder")}},
         {Script(kPackages, kDisk1, group + "ProdInfo=\n"),
          {F("Icons:ProdInfo: warning: the value is empty: no icon is made and nothing runs at the "
             "end")}},

@@ -89,7 +89,7 @@ TEST(IconValues, WidthsAndNamesThatCanBeUsed) {
     EXPECT_TRUE(GroupNameFits("Acme"));
     EXPECT_TRUE(GroupNameFits(std::string(31, 'g').c_str()));
     EXPECT_FALSE(GroupNameFits(std::string(32, 'g').c_str()));
-    EXPECT_FALSE(GroupNameFits(""));
+    EXPECT_TRUE(GroupNameFits(""));
     EXPECT_FALSE(GroupNameFits(nullptr));
 
     EXPECT_TRUE(IconFieldFits(nullptr));
@@ -114,6 +114,11 @@ TEST(IconValues, LinkPathsUnderTheProgramsFolderUpTo259) {
     EXPECT_STREQ(path, "C:\\Start Menu\\Programs\\Acme");
     EXPECT_TRUE(MakeLinkPath(path, "C:\\Start Menu", "Acme", "Viewer"));
     EXPECT_STREQ(path, "C:\\Start Menu\\Programs\\Acme\\Viewer.lnk");
+    // An empty group is the Programs folder itself.
+    EXPECT_TRUE(MakeGroupFolderPath(path, "C:\\Start Menu", ""));
+    EXPECT_STREQ(path, "C:\\Start Menu\\Programs");
+    EXPECT_TRUE(MakeLinkPath(path, "C:\\Start Menu", "", "Viewer"));
+    EXPECT_STREQ(path, "C:\\Start Menu\\Programs\\Viewer.lnk");
 
     // "C:\" + 230 + "\Programs\G\" + title + ".lnk": 259 with a 10-character title.
     std::string startMenu = "C:\\" + std::string(230, 's');

@@ -276,7 +276,8 @@ TEST_F(DiskLoop, PromptAsksUntilTheArchiveCanBeRead) {
     EXPECT_TRUE(seen.statusShown);
     EXPECT_EQ(kept, 2);
     EXPECT_EQ(unexpectedPrompts, 0);
-    EXPECT_TRUE(boxes.boxes.empty());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Directory name too long.");
     EXPECT_EQ(std::string(exe_dir), Lower(disk2.Path() + "\\"));
     EXPECT_EQ(ReadFile(Dest("FONTS\\ONE.TXT")), "1");
     EXPECT_EQ(ReadFile(Dest("FONTS\\TWO.TXT")), "2");
@@ -350,30 +351,44 @@ TEST_F(DiskLoop, StatusCancelFinishesThePackageThenStops) {
     EXPECT_EQ(hStatusDlg, nullptr);
 }
 
-// A typed directory that leaves no room for the archive's name refuses
-// the archive, as a cut path would name another file.
-TEST_F(DiskLoop, ATypedDirectoryTooLongRefusesTheArchive) {
+// A source directory too deep for an archive's path brings the prompt, not
+// an extraction error; a typed directory that leaves no room for the
+// archive's name keeps the prompt open, with a message.
+TEST_F(DiskLoop, ADirectoryTooDeepForTheArchivePathBringsThePrompt) {
     Script(
         "disks=1\r\n[Packages]\r\nFonts=Sample fonts,FONTS,2,10,FF1,0\r\n"
         "[Disk1]\r\nFonts1=F1.ARC\r\nFonts2=F2.ARC\r\n");
-    const std::string typed = "c:\\" + std::string(72, 'l');  // 76 with its backslash
+    Archive(disk1 / "F1.ARC", {{"ONE.TXT", "1"}});
+    Archive(disk1 / "F2.ARC", {{"TWO.TXT", "2"}});
+    const std::string deep = "c:\\" + std::string(72, 'l') + "\\";  // 77 and F1.ARC: 83
+    BufCopy(exe_dir, deep.c_str());
+    HWND prompt = nullptr;
+    bool kept = false;
     driver.Then([&] {
-        HWND prompt = Prompt();
-        if (!prompt) return false;
-        SetDlgItemTextA(prompt, IDC_DISK_DIR, typed.c_str());
+        if (!(prompt = Prompt())) return false;
+        SetDlgItemTextA(prompt, IDC_DISK_DIR, deep.c_str());
+        UiDriver::Click(prompt, IDOK);
+        return true;
+    });
+    driver.Then([&] {
+        kept = Prompt() == prompt;
+        SetDlgItemTextA(prompt, IDC_DISK_DIR, disk1.Path().c_str());
         UiDriver::Click(prompt, IDOK);
         return true;
     });
     NoMorePrompts();
 
     EXPECT_EQ(loadDisks(), 1);
+    EXPECT_TRUE(kept);
     EXPECT_EQ(unexpectedPrompts, 0);
-    EXPECT_EQ(std::string(exe_dir), typed + "\\");
-    ASSERT_EQ(boxes.boxes.size(), 2u);
-    EXPECT_EQ(boxes.boxes[0].text,
-              "An error occurred while extracting files from '" + typed + "\\F1.ARC'.");
-    EXPECT_EQ(boxes.boxes[1].text,
-              "An error occurred while extracting files from '" + typed + "\\F2.ARC'.");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Directory name too long.");
+    EXPECT_EQ(boxes.boxes[0].caption, "Disk Needed");
+    EXPECT_EQ(boxes.boxes[0].type, unsigned(MB_OK | MB_ICONEXCLAMATION));
+    EXPECT_EQ(boxes.boxes[0].owner, prompt);
+    EXPECT_EQ(std::string(exe_dir), Lower(disk1.Path() + "\\"));
+    EXPECT_EQ(ReadFile(Dest("FONTS\\ONE.TXT")), "1");
+    EXPECT_EQ(ReadFile(Dest("FONTS\\TWO.TXT")), "2");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "app/globals.h"
@@ -18,6 +19,22 @@
 #include "ui/status_win.h"
 
 namespace {
+
+// A path that fills the buffer comes back cut and terminated, where
+// GetModuleFileNameA leaves it without its NUL.
+TEST(ModuleFileName, TerminatesAPathThatFillsTheBuffer) {
+    char full[MAX_PATH];
+    const DWORD n = ModuleFileName(nullptr, full, MAX_PATH);
+    ASSERT_GT(n, 8u);
+    ASSERT_EQ(strlen(full), n);
+    for (DWORD size : {DWORD(1), DWORD(8), n, n + 1}) {
+        char buf[MAX_PATH + 1];
+        memset(buf, '#', sizeof buf);
+        DWORD kept = size > n ? n : size - 1;
+        EXPECT_EQ(ModuleFileName(nullptr, buf, size), kept) << size;
+        EXPECT_EQ(std::string(buf), std::string(full, kept)) << size;
+    }
+}
 
 TEST(MainWindow, CoversTheScreenInBlueWithItsCaptionAbove) {
     BufCopy(szTitle, "Sample Fonts");
@@ -244,6 +261,28 @@ TEST_F(Sequence, OptionsDialogChoosesTheDestination) {
     EXPECT_EQ(dest_path, upper);
     EXPECT_EQ(ReadFile(typed + "\\readme.txt"), "read me");
     EXPECT_FALSE(PfIsDirectory((target / "DEFAULT").c_str()));
+}
+
+// A default destination that does not fit once expanded is not offered cut:
+// the directory field is empty, for the user to fill.
+TEST_F(Sequence, ADestinationTooLongOnceExpandedIsNotOffered) {
+    std::string codes;
+    for (int i = 0; i < 40; ++i) codes += "%W";
+    Script("BaseDir=C:\\" + codes + "\r\ndisks=0\r\n");
+    std::string offered = "unread", typed = target / "chosen";
+    CloseIntro();
+    driver.Then([&] {
+        HWND dialog = Options();
+        if (!dialog || !IsWindowEnabled(GetDlgItem(dialog, IDC_OPT_OK))) return false;
+        offered = Text(dialog, IDC_OPT_DIR);
+        SetDlgItemTextA(dialog, IDC_OPT_DIR, typed.c_str());
+        UiDriver::Click(dialog, IDC_OPT_OK);
+        return true;
+    });
+    EXPECT_EQ(Install(), 1);
+    EXPECT_EQ(offered, "");
+    EXPECT_EQ(bDestIsWindows, 0);
+    EXPECT_EQ(ReadFile(typed + "\\readme.txt"), "read me");
 }
 
 // Cancel confirmed in the options dialog: the sequence ends at once, with

@@ -10,6 +10,11 @@
 #include "shell/shelllink.h"
 #include "tests/win/shelltest.h"
 
+// Entry points of this program, for the name look-up of the shell loader.
+extern "C" __declspec(dllexport) int ProbePlain() { return 1; }
+extern "C" __declspec(dllexport) int ProbePlainA() { return 2; }
+extern "C" __declspec(dllexport) int ProbeOnlyA() { return 3; }
+
 namespace {
 
 bool Loaded(const char* dll) {
@@ -141,6 +146,22 @@ TEST_F(LinkTest, ShellWayMakesTheGroupFolderAndItsLinks) {
     EXPECT_FALSE(Exists(programs_ + "\\" + longGroup));
     EXPECT_FALSE(Exists(programs_ + "\\" + longGroup.substr(1)));
     shellDeinit();
+}
+
+// The plain name first, as shell32.dll exports SHGetPathFromIDList; the
+// ANSI name only where the plain one is missing.
+TEST(ShellLoaders, LookUpThePlainNameBeforeTheAnsiOne) {
+    HMODULE self = GetModuleHandleA(nullptr);
+    struct Case {
+        const char* name;
+        void* expect;
+    } cases[] = {
+        {"ProbePlain", reinterpret_cast<void*>(ProbePlain)},
+        {"ProbeOnly", reinterpret_cast<void*>(ProbeOnlyA)},
+        {"ProbeNone", nullptr},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(reinterpret_cast<void*>(ShellEntry(self, c.name)), c.expect) << c.name;
 }
 
 TEST(WinFontDir, IsTheShellsFontsFolder) {

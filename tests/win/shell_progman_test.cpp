@@ -156,7 +156,6 @@ void OverWideValuesSendNothing() {
     ASSERT_EQ(shellInit(), 1);
     const std::string group32(32, 'g');
     EXPECT_EQ(shellMakeFolder(group32.c_str()), 0);
-    EXPECT_EQ(shellMakeFolder(""), 0);
     const std::string cmd83 = "C:\\" + std::string(80, 'c');
     const std::string cmd84 = cmd83 + "c";
     EXPECT_EQ(shellMakeShortcut("G", cmd84.c_str(), "T", nullptr), 0);

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/setup_win.h"
 #include "shell/progman.h"
 
 namespace {
@@ -118,7 +119,7 @@ void RegisterCopyCase(const char* mode, const char* name, void (*body)(), const 
 CopyRun RunInCopy(const char* mode, const char* copyName, bool noShell32, const char* filter) {
     CopyRun run{DWORD(-1), ""};
     char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    ModuleFileName(nullptr, self, MAX_PATH);
     std::string exe = ExeDir() + "\\" + copyName + ".exe";
     if (!CopyFileA(self, exe.c_str(), FALSE)) return run;
 
@@ -171,7 +172,7 @@ bool CopyPassed(const CopyRun& run, int passed) {
 
 std::string ExeDir() {
     char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    DWORD n = ModuleFileName(nullptr, path, MAX_PATH);
     std::string dir(path, n);
     return dir.substr(0, dir.find_last_of('\\'));
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/globals.h"
+#include "app/setup_win.h"
 #include "archive/archive.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
@@ -26,7 +27,7 @@ const COLORREF kBlack = RGB(0, 0, 0), kBlue = RGB(0, 0, 255), kYellow = RGB(255,
 // Saves the screen under a window as a 24-bit BMP file.
 void SaveWindowPicture(HWND window, const std::string& name) {
     char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
+    ModuleFileName(nullptr, path, sizeof path);
     std::string dir(path);
     dir = dir.substr(0, dir.rfind('\\')) + "\\shots";
     CreateDirectoryA(dir.c_str(), nullptr);

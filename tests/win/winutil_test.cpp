@@ -27,21 +27,33 @@ TEST(FileCopy, CopiesBytesAndReplacesTheDestination) {
         const char* before;  // the destination's content before, or null
         int result;
         const char* after;  // the destination's content after, or null: no file
+        const char* dest = "DST.TXT";
+        bool linked = false;  // the destination is another name of the source
     } cases[] = {
         {"empty file", true, "", nullptr, 1, ""},
         {"missing source", false, "", nullptr, 0, nullptr},
         {"missing source keeps the destination", false, "", "old", 0, "old"},
         {"replaced destination", true, "new", "old and longer", 1, "new"},
+        // Never onto itself: creating the destination would empty the source.
+        {"onto itself", true, "self", nullptr, 1, "self", "SRC.TXT"},
+        {"onto itself in other case", true, "self", nullptr, 1, "self", "src.txt"},
+        {"onto itself by another name", true, "self", nullptr, 1, "self", "LINK.TXT", true},
     };
     for (const Case& c : cases) {
         ScratchDir dir;
-        std::string src = dir / "SRC.TXT", dst = dir / "DST.TXT";
+        std::string src = dir / "SRC.TXT", dst = dir / c.dest;
         if (c.sourceExists) WriteFile(src, c.source);
         if (c.before) WriteFile(dst, c.before);
+        if (c.linked) {
+            ASSERT_TRUE(CreateHardLinkA(dst.c_str(), src.c_str(), nullptr)) << c.what;
+        }
         EXPECT_EQ(FileCopy(src.c_str(), dst.c_str()), c.result) << c.what;
         EXPECT_EQ(FileExists(dst), c.after != nullptr) << c.what;
         if (c.after) {
             EXPECT_EQ(ReadFile(dst), c.after) << c.what;
+        }
+        if (c.sourceExists) {
+            EXPECT_EQ(ReadFile(src), c.source) << c.what;
         }
     }
 }

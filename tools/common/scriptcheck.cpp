@@ -135,9 +135,10 @@ std::string ScriptChecker::Value(const char* section, const std::vector<std::str
 
 bool ScriptChecker::Expand(const std::string& text, size_t size, std::string& out) {
     std::vector<char> buf(BIG_SIZE);
-    ExpandPaths(buf.data(), text.c_str(), dest_path, BIG_SIZE);
+    bool cut = false;
+    ExpandPaths(buf.data(), text.c_str(), dest_path, BIG_SIZE, &cut);
     out = buf.data();
-    return out.size() < size;
+    return !cut && out.size() < size;
 }
 
 void ScriptChecker::CheckInstall() {

@@ -91,10 +91,13 @@ bool ScriptChecker::CheckGroupName(const std::string& group) {
     char cmd[DDE_COMMAND_SIZE];
     if (!GroupNameFits(group.c_str())) {
         Error("Icons", "GroupName",
-              "the group name is empty or longer than " + NumberText(MAX_GROUP_NAME) +
+              "the group name is longer than " + NumberText(MAX_GROUP_NAME) +
                   " characters: " + kUnableToAdd);
         return false;
     }
+    if (group.empty())
+        Warning("Icons", "GroupName",
+                "the group name is empty: the icons after it go straight into the Programs folder");
     if (!MakeCreateGroupCommand(cmd, group.c_str()))
         Warning("Icons", "GroupName",
                 "the Program Manager command for the group is longer than " +

@@ -1,6 +1,7 @@
 // The script checker: the disk sections, and the archives on the media.
 #include <cstring>
 
+#include "app/disks.h"
 #include "app/globals.h"
 #include "app/script.h"
 #include "platform/platform.h"
@@ -73,11 +74,11 @@ void ScriptChecker::CheckDisks() {
 void ScriptChecker::CheckDisk(int disk) {
     const std::string section = DiskSection(disk);
     const std::vector<std::string> keys = Keys(
-        section.c_str(), SCRIPT_LONG_KEYS_SIZE,
+        section.c_str(), SCRIPT_DISK_KEYS_READ_SIZE,
         "it walks the list cut short and never extracts the archives of the keys that do not fit");
-    // The keys the setup walks: the list as read into its own buffer.
+    // The keys the setup walks: the list as it reads it into its own buffer.
     char list[SCRIPT_LONG_KEYS_SIZE];
-    uint32_t len = ReadKeyList(section.c_str(), list, sizeof list);
+    uint32_t len = ReadDiskKeys(section.c_str(), list, sizeof list);
     size_t walked = 0;
     uint32_t offset = 0;
     while (NextKey(list, len, offset)) ++walked;

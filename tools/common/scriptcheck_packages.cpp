@@ -141,10 +141,13 @@ void ScriptChecker::CheckPackageNumbers(const std::string& name, char* fields[],
 
 void ScriptChecker::CheckDirectoryField(const std::string& name, const char* field) {
     char dir[sizeof(Package::szDirectory) * 8];
-    ExpandPaths(dir, field, "");  // the destination is not known yet
-    if (strlen(dir) >= sizeof(Package::szDirectory)) {
+    bool cut = false;
+    ExpandPaths(dir, field, "", &cut);  // the destination is not known yet
+    if (cut || strlen(dir) >= sizeof(Package::szDirectory)) {
         Error("Packages", name,
-              "the directory expands to " + QuoteText(dir) + ", more than " +
+              "the directory expands to " +
+                  (cut ? "more than " + NumberText(sizeof dir - 1) + " characters" : QuoteText(dir)) +
+                  ", more than " +
                   NumberText(sizeof(Package::szDirectory) - 1) +
                   " characters: the setup leaves the package out");
         leftOut_.push_back(name);

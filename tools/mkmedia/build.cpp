@@ -83,7 +83,7 @@ bool MakeDir(const std::string& dir, std::vector<Made>& made, std::string& error
 bool PrepareOutDir(const std::string& dir, std::vector<Made>& made, std::string& error) {
     if (PfIsDirectory(dir.c_str())) {
         std::vector<std::string> files, dirs;
-        std::string pattern = dir + "\\*";
+        std::string pattern = HostJoin(dir, "*");
         if (PfFindFiles(pattern.c_str(), files) && PfFindDirs(pattern.c_str(), dirs) &&
             files.empty() && dirs.empty())
             return true;
@@ -135,7 +135,7 @@ bool CopyFile(const std::string& from, const std::string& to, std::vector<Made>&
 
 bool WriteArchive(const std::string& dir, const PlannedArchive& a, const ProductPackage& pkg,
                   std::vector<Made>& made, std::string& error) {
-    const std::string path = dir + "\\" + a.name;
+    const std::string path = HostJoin(dir, a.name);
     ArcWriter w;
     bool ok = w.Create(path.c_str());
     if (ok) made.push_back(Made{path, false});
@@ -189,7 +189,7 @@ bool BuildMedia(const Product& product, const std::vector<ScriptLine>& lines,
     std::vector<Made> made;
     bool ok = PrepareOutDir(outDir, made, error);
     for (size_t d = 0; ok && d < result.plan.disks.size(); ++d) {
-        result.diskDirs.push_back(outDir + "\\DISK" + std::to_string(d + 1));
+        result.diskDirs.push_back(HostJoin(outDir, "DISK" + std::to_string(d + 1)));
         ok = MakeDir(result.diskDirs.back(), made, error);
     }
     const std::string disk1 = ok ? result.diskDirs[0] : "";
@@ -199,14 +199,14 @@ bool BuildMedia(const Product& product, const std::vector<ScriptLine>& lines,
         ok = false;
     }
     ok =
-        ok && CopyFile(product.setup, disk1 + "\\SETUP.EXE", made, error) &&
-        WriteFile(disk1 + "\\INSTALL.INI", script, scriptDate, made, error) &&
-        (product.readme.empty() || CopyFile(product.readme, disk1 + "\\README.TXT", made, error)) &&
-        (product.ctl3d.empty() || CopyFile(product.ctl3d, disk1 + "\\CTL3D32.TMP", made, error));
+        ok && CopyFile(product.setup, HostJoin(disk1, "SETUP.EXE"), made, error) &&
+        WriteFile(HostJoin(disk1, "INSTALL.INI"), script, scriptDate, made, error) &&
+        (product.readme.empty() || CopyFile(product.readme, HostJoin(disk1, "README.TXT"), made, error)) &&
+        (product.ctl3d.empty() || CopyFile(product.ctl3d, HostJoin(disk1, "CTL3D32.TMP"), made, error));
     for (const PlannedArchive& a : result.plan.archives)
         ok = ok && WriteArchive(result.diskDirs[size_t(a.disk) - 1], a, product.packages[a.package],
                                 made, error);
-    if (ok && UseScriptFile((disk1 + "\\INSTALL.INI").c_str())) {
+    if (ok && UseScriptFile(HostJoin(disk1, "INSTALL.INI").c_str())) {
         ScriptCheckOptions options;
         options.media = result.diskDirs;
         result.findings = CheckScript(options);

@@ -18,7 +18,7 @@ struct ImageOptions {
 
 struct BuildResult {
     DiskPlan plan;
-    std::vector<std::string> diskDirs;    // OUTDIR\DISK1, OUTDIR\DISK2, ...
+    std::vector<std::string> diskDirs;    // OUTDIR\DISK1, OUTDIR\DISK2, ... as host paths
     std::vector<std::string> images;      // OUTDIR\DISK1.IMG, ... or OUTDIR\CD.ISO
     std::vector<ScriptFinding> findings;  // of the written script, checked with the disks
     bool checked = false;                 // the written script could be checked

@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "platform/strutil.h"
+#include "tools/mkmedia/product.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ bool ReadImageFiles(const std::string& dir, const std::vector<DiskEntry>& entrie
                     std::vector<ImageFile>& files, std::string& error) {
     files.clear();
     for (const DiskEntry& e : entries) {
-        ImageFile f{e.name, dir + "\\" + e.name, 0, 0};
+        ImageFile f{e.name, HostJoin(dir, e.name), 0, 0};
         long long size = SizeOf(f.path);
         if (size < 0 || !PfGetFileTime(f.path.c_str(), &f.stamp)) {
             error = f.path + ": cannot read it or its date";
@@ -93,7 +94,7 @@ bool WriteImages(const MediaPreset& media, const DiskPlan& plan,
         if (!ReadImageFiles(diskDirs[d], plan.disks[d], files, error)) return false;
         const std::string label = VolumeLabel(labelStem, int(d + 1));
         const std::string path =
-            outDir + (cd ? "\\CD.ISO" : "\\DISK" + std::to_string(d + 1) + ".IMG");
+            HostJoin(outDir, cd ? "CD.ISO" : "DISK" + std::to_string(d + 1) + ".IMG");
         if (!(cd ? WriteIsoImage(files, label, path, error)
                  : WriteFatImage(media, files, label, path, error)))
             return false;

@@ -150,7 +150,7 @@ int Build(const char* dir, const char* outDir, const MediaPreset& media, const c
     BuildResult result;
     ok = BuildMedia(product, lines, media, outDir, result, error, images);
     if (!result.diskDirs.empty())
-        Report(result.diskDirs[0] + "\\INSTALL.INI", result.findings, printed);
+        Report(HostJoin(result.diskDirs[0], "INSTALL.INI"), result.findings, printed);
     if (!ok) return Refuse(error + "; nothing written");
     if (!result.checked)
         fprintf(stderr,

@@ -13,6 +13,16 @@
 #include "tools/common/arcwriter.h"
 #include "tools/mkmedia/diskplan.h"
 
+std::string HostJoin(const std::string& dir, const std::string& name) {
+#ifdef _WIN32
+    return dir + "\\" + name;
+#else
+    std::string path = dir + "/" + name;
+    std::replace(path.begin() + long(dir.size()), path.end(), '\\', '/');
+    return path;
+#endif
+}
+
 namespace {
 
 // The archive writer's chunk: the same chunks give the same stream.
@@ -36,7 +46,7 @@ int FindName(const std::vector<std::string>& names, const std::string& name) {
 bool CollectFiles(const std::string& root, std::vector<ProductFile>& files, std::string& error) {
     std::vector<std::string> names;
     if (!ArcListFiles(root, "", names, error)) return false;
-    for (const std::string& n : names) files.push_back(ProductFile{n, root + "\\" + n, 0, 0, 0});
+    for (const std::string& n : names) files.push_back(ProductFile{n, HostJoin(root, n), 0, 0, 0});
     return true;
 }
 
@@ -76,11 +86,11 @@ bool ReadPackage(Product& product, const std::vector<std::string>& folders, std:
     pkg.fields.assign(fields, fields + n);
     int k = FindName(folders, name);
     if (k < 0) {
-        error = "the package " + pkg.name + " has no folder " + product.dir + "\\" + pkg.name;
+        error = "the package " + pkg.name + " has no folder " + HostJoin(product.dir, pkg.name);
         return false;
     }
     used[size_t(k)] = true;
-    std::string root = product.dir + "\\" + folders[size_t(k)];
+    std::string root = HostJoin(product.dir, folders[size_t(k)]);
     if (!CollectFiles(root, pkg.files, error)) return false;
     std::sort(pkg.files.begin(), pkg.files.end(), [](const ProductFile& a, const ProductFile& b) {
         return a.storedName < b.storedName;
@@ -133,12 +143,12 @@ bool LocateProduct(const std::string& dir, const std::string& setup, Product& pr
     product = Product{};
     product.dir = dir;
     std::vector<std::string> names;
-    if (!PfIsDirectory(dir.c_str()) || !PfFindFiles((dir + "\\*").c_str(), names)) {
+    if (!PfIsDirectory(dir.c_str()) || !PfFindFiles(HostJoin(dir, "*").c_str(), names)) {
         error = dir + ": no such directory";
         return false;
     }
     for (const std::string& name : names) {
-        const std::string path = dir + "\\" + name;
+        const std::string path = HostJoin(dir, name);
         std::string* role = StrEqualNoCase(name.c_str(), "install.ini")   ? &product.script
                             : StrEqualNoCase(name.c_str(), "readme.txt")  ? &product.readme
                             : StrEqualNoCase(name.c_str(), "setup.exe")   ? &product.setup
@@ -166,7 +176,7 @@ bool LocateProduct(const std::string& dir, const std::string& setup, Product& pr
 
 bool ReadPackageFiles(Product& product, std::string& error) {
     std::vector<std::string> folders;
-    if (!PfFindDirs((product.dir + "\\*").c_str(), folders)) {
+    if (!PfFindDirs(HostJoin(product.dir, "*").c_str(), folders)) {
         error = product.dir + ": cannot list the folder";
         return false;
     }
@@ -178,7 +188,7 @@ bool ReadPackageFiles(Product& product, std::string& error) {
         if (!ReadPackage(product, folders, used, name, error)) return false;
     for (size_t i = 0; i < folders.size(); ++i) {
         if (used[i]) continue;
-        error = product.dir + "\\" + folders[i] + ": no package in [Packages] has this name";
+        error = HostJoin(product.dir, folders[i]) + ": no package in [Packages] has this name";
         return false;
     }
     return true;

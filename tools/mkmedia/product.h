@@ -36,6 +36,11 @@ struct Product {
     std::vector<std::string> warnings;
 };
 
+// dir and name (a stored name may hold backslashes) joined into a host path
+// as the host writes it: with backslashes on Windows, slashes elsewhere. The
+// platform layer takes both; messages show what the user would type.
+std::string HostJoin(const std::string& dir, const std::string& name);
+
 // Finds the template and the setup files of the product directory (setup,
 // when not empty, names SETUP.EXE elsewhere). False with a reason.
 bool LocateProduct(const std::string& dir, const std::string& setup, Product& product,

@@ -3,7 +3,7 @@ runs (each into its own destination):
 
 1. At the limits: 20 packages whose key list is 297 bytes, names of 14
    characters, a directory of 69, a package value of 149; disk sections of
-   497 and 498 bytes with archive names of 14; WIN.INI data, run items and
+   497 and 499 bytes with archive names of 14; WIN.INI data, run items and
    files to delete, each a key list of 297 bytes, with values of 149 (199
    for AddToSection) and a run item's question of 199; icons in a key list
    of 497 bytes, a value of 299. Everything installs, is written, runs, is
@@ -16,7 +16,7 @@ runs (each into its own destination):
 4. One past each value's limit, the key lists fitting: a package name of 15
    is cut and installs; a directory of 70 and a value cut inside its fields
    leave their package out of the options; an archive name of 15 gives the
-   extraction error; a disk section of 499 bytes loses its last key; a
+   extraction error; a disk section of 500 bytes loses its last key; a
    question of 200 skips its item; values of 150 (200) are not acted on cut;
    an icon value of 300 cut inside its icon file gives "Unable to add
    icon." and no link.
@@ -120,9 +120,9 @@ def at_the_limits(s, lim):
     archives = [f"PACKAGE{i:02d}X.ARC" for i in range(20)]
     for a in archives:
         lim.archive(a)
-    # A list of 498 bytes that ends in a whole name fits as well: the
-    # reader's 500 bytes hold it with its two zero bytes.
-    second_keys = fill([names[0] + c for c in "abcd"], 498)
+    # A list of 499 bytes fills the 500 with the list's last zero byte: it
+    # fits, and its last name is walked.
+    second_keys = fill([names[0] + c for c in "abcd"], 499)
     second = [f"SECOND_{c}.ARC" for c in "ABCD"]
     for a in second:
         lim.pack(a, a[:-4] + ".TXT")
@@ -259,9 +259,9 @@ def values_over(s, lim):
     ]
     assert len(packages[2][1]) == 150
     lim.archive("LONG_NAME_X.ARC")  # 15 characters
-    # 499 bytes fill the reader's 500 with the list's last zero byte: the
-    # list looks cut, and its last name cannot be told whole.
-    keys = fill(["Fifteen_chars_X1", "TooDeep1", "CutValue1", "BadName1", "Last1"], 499)
+    # 500 bytes and the list's last zero byte do not fit the 500: the list
+    # is cut, and its last name, which may be cut, is not walked.
+    keys = fill(["Fifteen_chars_X1", "TooDeep1", "CutValue1", "BadName1", "Last1"], 500)
     archives = ["PACKAGE.ARC", "PACKAGE.ARC", "PACKAGE.ARC", "LONG_NAME_X.ARC", "PACKAGE.ARC"]
     keep = padded("KEEP.TXT", 146)
     s.host(f"{dest}\\{keep}").parent.mkdir(parents=True)

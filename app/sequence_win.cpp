@@ -49,6 +49,11 @@ void CopyToDestination(const char* name) {
         FileCopy(source, target);
 }
 
+// Whether szIniFile is a copy of the script that the end may delete: not
+// when the destination is the program's own directory, where it is the
+// medium's script itself.
+bool bScriptIsCopy = false;
+
 // The readme (unless the destination is the Windows directory) and the
 // script; from here on the script in use is the copy. A copy path that does
 // not fit leaves no script in use, as a failed copy would.
@@ -60,6 +65,7 @@ void CopyReadmeAndScript() {
     char source[144];
     bool fit = MakeFullPath(source, exe_dir, "install.ini");
     fit = MakeFullPath(szIniFile, dest_path, "install.ini") && fit;
+    bScriptIsCopy = fit && !SameFile(source, szIniFile);
     if (fit)
         FileCopy(source, szIniFile);
     else
@@ -105,7 +111,7 @@ int doInstallation() {
         PfMessageBox(hMainWnd, "Install Completed !", szTitle, MB_OK | MB_ICONINFORMATION);
     }
     ShowProductInfo();
-    if (szIniFile[0]) DeleteFileA(szIniFile);
+    if (szIniFile[0] && bScriptIsCopy) DeleteFileA(szIniFile);
     return 1;
 }
 

@@ -12,6 +12,10 @@
 // copy stays on disk).
 int FileCopy(const char* src, const char* dest);
 
+// True when b names the file a: the same full path, case aside, or the same
+// existing file under another name. Creating b would empty a.
+bool SameFile(const char* a, const char* b);
+
 // Allocates the copy buffer: *size bytes of fixed global memory, halving the
 // size after each failure from 8192 down to 512. Null when all fail.
 typedef HGLOBAL(WINAPI* GlobalAllocFn)(UINT flags, SIZE_T bytes);

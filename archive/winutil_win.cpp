@@ -47,18 +47,6 @@ bool FileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
     return known;
 }
 
-// dest names src itself: the same full path, case aside, or the same file
-// under another name. Creating dest would empty the source.
-bool SameFile(const char* src, const char* dest) {
-    char a[MAX_PATH], b[MAX_PATH];
-    DWORD na = GetFullPathNameA(src, MAX_PATH, a, nullptr);
-    DWORD nb = GetFullPathNameA(dest, MAX_PATH, b, nullptr);
-    if (na > 0 && na < MAX_PATH && nb > 0 && nb < MAX_PATH && lstrcmpiA(a, b) == 0) return true;
-    BY_HANDLE_FILE_INFORMATION s, d;
-    return FileIdentity(src, &s) && FileIdentity(dest, &d) &&
-           s.dwVolumeSerialNumber == d.dwVolumeSerialNumber &&
-           s.nFileIndexHigh == d.nFileIndexHigh && s.nFileIndexLow == d.nFileIndexLow;
-}
 
 // Copies between the open files with the locked buffer; 1 when every byte
 // arrived.
@@ -73,6 +61,17 @@ int CopyOpenFiles(HFILE in, HFILE out, char* buffer, UINT size) {
 }
 
 }  // namespace
+
+bool SameFile(const char* src, const char* dest) {
+    char a[MAX_PATH], b[MAX_PATH];
+    DWORD na = GetFullPathNameA(src, MAX_PATH, a, nullptr);
+    DWORD nb = GetFullPathNameA(dest, MAX_PATH, b, nullptr);
+    if (na > 0 && na < MAX_PATH && nb > 0 && nb < MAX_PATH && lstrcmpiA(a, b) == 0) return true;
+    BY_HANDLE_FILE_INFORMATION s, d;
+    return FileIdentity(src, &s) && FileIdentity(dest, &d) &&
+           s.dwVolumeSerialNumber == d.dwVolumeSerialNumber &&
+           s.nFileIndexHigh == d.nFileIndexHigh && s.nFileIndexLow == d.nFileIndexLow;
+}
 
 HGLOBAL AllocCopyBuffer(UINT* size, GlobalAllocFn alloc) {
     for (UINT tried = kFirstBufferSize; tried >= kLastBufferSize; tried /= 2) {

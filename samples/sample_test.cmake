@@ -1,5 +1,6 @@
 # Builds the sample's 1.44M disk set twice and checks that both sets are the
-# same bytes and that inicheck finds nothing in the written script.
+# same bytes and that inicheck finds nothing in the written script; then a
+# 360K set, whose disk 1 must hold the setup files.
 # PRODUCT, WORK, MKMEDIA, INICHECK, RUN (empty, or the Wine runner).
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -36,3 +37,17 @@ execute_process(COMMAND ${RUN} ${INICHECK} a/DISK1/INSTALL.INI --media a/DISK1
 if(NOT rc EQUAL 0 OR NOT "${out}${err}" STREQUAL "")
   message(FATAL_ERROR "inicheck on the sample: exit ${rc}\n${out}${err}")
 endif()
+
+# The smallest medium: disk 1 of a 360K set still holds SETUP.EXE with the
+# script and the readme (mkmedia refuses a set whose setup files fill it).
+execute_process(COMMAND ${RUN} ${MKMEDIA} product small --media 360K ${setup_option}
+                WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "mkmedia --media 360K: exit ${rc}\n${out}${err}")
+endif()
+foreach(f SETUP.EXE INSTALL.INI README.TXT)
+  if(NOT EXISTS ${WORK}/small/DISK1/${f})
+    message(FATAL_ERROR "disk 1 of the 360K set has no ${f}")
+  endif()
+endforeach()
+message(STATUS "360K set: ${out}")

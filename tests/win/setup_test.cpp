@@ -168,6 +168,17 @@ TEST_F(Sequence, CopiesReadmeAndScriptAndDeletesTheScriptCopy) {
     EXPECT_EQ(bDestIsWindows, 0);
 }
 
+// The program's own directory as the destination: nothing is copied onto
+// itself, and the medium keeps its script and readme to the end.
+TEST_F(Sequence, TheMediumAsDestinationKeepsItsScript) {
+    Script("BaseDir=" + media.Path() + "\r\ndisks=0\r\n");
+    EXPECT_EQ(Install(), 1);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Install Completed !");
+    EXPECT_EQ(ReadFile(media / "install.ini"), script);
+    EXPECT_EQ(ReadFile(media / "readme.txt"), "read me");
+}
+
 // Cancel in the status window while the disk prompt waits: the package
 // finishes, then "Install Cancelled !" and the script copy is deleted.
 TEST_F(Sequence, CancelledExtractionEndsWithItsOwnMessage) {

@@ -19,14 +19,6 @@ struct Made {
     bool isDir;
 };
 
-long long FileSize(const std::string& path) {
-    PfFile* fp = PfOpen(path.c_str(), "rb");
-    if (!fp) return -1;
-    long long size = PfSeek(fp, 0, PF_SEEK_END) == 0 ? PfTell(fp) : -1;
-    PfClose(fp);
-    return size;
-}
-
 void SetDate(const std::string& path, uint32_t stamp) {
     if (PfFile* fp = PfOpen(path.c_str(), "rb+")) {
         PfSetFileTime(fp, stamp);

@@ -10,15 +10,6 @@ namespace {
 
 const size_t MAX_LABEL = 11;  // a FAT label; ISO 9660 allows 32
 
-// The size of a file, -1 when it cannot be opened.
-long long SizeOf(const std::string& path) {
-    PfFile* fp = PfOpen(path.c_str(), "rb");
-    if (!fp) return -1;
-    long long size = PfSeek(fp, 0, PF_SEEK_END) == 0 ? PfTell(fp) : -1;
-    PfClose(fp);
-    return size;
-}
-
 bool LabelChar(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
 }
@@ -30,7 +21,7 @@ bool ReadImageFiles(const std::string& dir, const std::vector<DiskEntry>& entrie
     files.clear();
     for (const DiskEntry& e : entries) {
         ImageFile f{e.name, HostJoin(dir, e.name), 0, 0};
-        long long size = SizeOf(f.path);
+        long long size = FileSize(f.path);
         if (size < 0 || !PfGetFileTime(f.path.c_str(), &f.stamp)) {
             error = f.path + ": cannot read it or its date";
             return false;

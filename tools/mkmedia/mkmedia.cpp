@@ -115,11 +115,7 @@ void Summary(const MediaPreset& media, const Product& product, const BuildResult
 
 void ImageSummary(const MediaPreset& media, const BuildResult& r, const ImageOptions& options) {
     for (size_t i = 0; i < r.images.size(); ++i) {
-        long long size = -1;
-        if (PfFile* fp = PfOpen(r.images[i].c_str(), "rb")) {
-            if (PfSeek(fp, 0, PF_SEEK_END) == 0) size = PfTell(fp);
-            PfClose(fp);
-        }
+        long long size = FileSize(r.images[i]);
         printf("%s: %lld bytes, %s image, label %s\n", r.images[i].c_str(), size,
                media.dataBytes ? "FAT12 floppy" : "ISO 9660 CD",
                VolumeLabel(options.labelStem, int(i + 1)).c_str());

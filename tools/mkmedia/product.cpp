@@ -23,6 +23,14 @@ std::string HostJoin(const std::string& dir, const std::string& name) {
 #endif
 }
 
+long long FileSize(const std::string& path) {
+    PfFile* fp = PfOpen(path.c_str(), "rb");
+    if (!fp) return -1;
+    long long size = PfSeek(fp, 0, PF_SEEK_END) == 0 ? PfTell(fp) : -1;
+    PfClose(fp);
+    return size;
+}
+
 namespace {
 
 // The archive writer's chunk: the same chunks give the same stream.

@@ -41,6 +41,9 @@ struct Product {
 // platform layer takes both; messages show what the user would type.
 std::string HostJoin(const std::string& dir, const std::string& name);
 
+// The size of a file in bytes, -1 when it cannot be opened.
+long long FileSize(const std::string& path);
+
 // Finds the template and the setup files of the product directory (setup,
 // when not empty, names SETUP.EXE elsewhere). False with a reason.
 bool LocateProduct(const std::string& dir, const std::string& setup, Product& product,

@@ -27,7 +27,7 @@ bool BufAppend(char* dst, size_t size, const char* src) {
 namespace {
 
 // One directive of a format: flags, width, precision and argument size.
-struct Spec {
+struct Directive {
     bool left = false, zero = false;
     int width = 0, precision = -1;
     int size = 0;  // -2 char, -1 short, 0 int, 1 long, 2 long long, 3 size_t
@@ -53,7 +53,7 @@ int ReadNumber(const char*& p) {
     return n;
 }
 
-const char* ParseSpec(const char* p, Spec& s, va_list& args) {
+const char* ParseDirective(const char* p, Directive& s, va_list& args) {
     for (;; ++p) {
         if (*p == '-') s.left = true;
         else if (*p == '0') s.zero = true;
@@ -86,14 +86,14 @@ const char* ParseSpec(const char* p, Spec& s, va_list& args) {
     return p;
 }
 
-void PutText(Out& out, const Spec& s, const char* text, size_t len) {
+void PutText(Out& out, const Directive& s, const char* text, size_t len) {
     int pad = s.width > int(len) ? s.width - int(len) : 0;
     if (!s.left) out.Repeat(' ', pad);
     for (size_t i = 0; i < len; ++i) out.Put(text[i]);
     if (s.left) out.Repeat(' ', pad);
 }
 
-void PutNumber(Out& out, const Spec& s, unsigned long long value, bool negative, unsigned base,
+void PutNumber(Out& out, const Directive& s, unsigned long long value, bool negative, unsigned base,
                bool upper) {
     char digits[24];
     int n = 0;
@@ -114,7 +114,7 @@ void PutNumber(Out& out, const Spec& s, unsigned long long value, bool negative,
     if (s.left) out.Repeat(' ', pad);
 }
 
-long long SignedArg(const Spec& s, va_list& args) {
+long long SignedArg(const Directive& s, va_list& args) {
     switch (s.size) {
         case -2: return (signed char)va_arg(args, int);
         case -1: return short(va_arg(args, int));
@@ -125,7 +125,7 @@ long long SignedArg(const Spec& s, va_list& args) {
     }
 }
 
-unsigned long long UnsignedArg(const Spec& s, va_list& args) {
+unsigned long long UnsignedArg(const Directive& s, va_list& args) {
     switch (s.size) {
         case -2: return (unsigned char)va_arg(args, unsigned);
         case -1: return (unsigned short)va_arg(args, unsigned);
@@ -137,7 +137,7 @@ unsigned long long UnsignedArg(const Spec& s, va_list& args) {
 }
 
 // One conversion; false for one this formatter does not know.
-bool Convert(Out& out, const Spec& s, char conversion, va_list& args) {
+bool Convert(Out& out, const Directive& s, char conversion, va_list& args) {
     switch (conversion) {
         case 'd':
         case 'i': {
@@ -183,8 +183,8 @@ bool BufFormatV(char* dst, size_t size, const char* fmt, va_list args) {
             out.Put(*p);
             continue;
         }
-        Spec s;
-        const char* at = ParseSpec(p + 1, s, ap);
+        Directive s;
+        const char* at = ParseDirective(p + 1, s, ap);
         if (!*at || !Convert(out, s, *at, ap)) {
             known = false;
             break;

@@ -185,6 +185,8 @@ struct PfFile {
 };
 
 PfFile* PfOpen(const char* path, const char* mode) {
+    // The modes the Windows side has: "rb", "wb", "rb+" (or "r+b").
+    if ((mode[0] != 'r' && mode[0] != 'w') || strchr(mode, 'a')) return nullptr;
     std::string host;
     if (!PfHostPath(path, host)) {
         errno = ENOENT;

@@ -31,6 +31,9 @@ unsigned PfGetWindowsDir(char* buf, unsigned size) { return GetWindowsDirectoryA
 
 unsigned PfGetSystemDir(char* buf, unsigned size) { return GetSystemDirectoryA(buf, size); }
 
+// The most one ReadFile or WriteFile call is given.
+const size_t kMaxTransfer = 0x40000000;
+
 // An open file: its handle and the bytes read ahead of the caller.
 struct PfFile {
     HANDLE h;
@@ -86,7 +89,8 @@ size_t PfRead(PfFile* fp, void* buf, size_t n) {
             DWORD got = 0;
             // Large reads go straight to the caller's buffer.
             if (n - done >= sizeof fp->buf) {
-                if (!ReadFile(fp->h, out + done, DWORD(n - done), &got, nullptr)) fp->failed = true;
+                DWORD piece = DWORD(n - done < kMaxTransfer ? n - done : kMaxTransfer);
+                if (!ReadFile(fp->h, out + done, piece, &got, nullptr)) fp->failed = true;
                 if (!got) break;
                 done += got;
                 continue;
@@ -105,17 +109,26 @@ size_t PfRead(PfFile* fp, void* buf, size_t n) {
 }
 
 size_t PfWrite(PfFile* fp, const void* buf, size_t n) {
-    DWORD written = 0;
-    if (!Unread(fp) || !WriteFile(fp->h, buf, DWORD(n), &written, nullptr) || written != n)
-        fp->failed = true;
-    return written;
+    const unsigned char* in = static_cast<const unsigned char*>(buf);
+    size_t done = 0;
+    if (!Unread(fp)) n = 0, fp->failed = true;
+    while (done < n) {
+        DWORD piece = DWORD(n - done < kMaxTransfer ? n - done : kMaxTransfer), written = 0;
+        bool ok = WriteFile(fp->h, in + done, piece, &written, nullptr) != 0;
+        done += written;
+        if (!ok || written != piece) {
+            fp->failed = true;
+            break;
+        }
+    }
+    return done;
 }
 
 int PfSeek(PfFile* fp, long offset, PfSeekOrigin origin) {
+    if (origin == PF_SEEK_SET && offset < 0) return -1;
     if (origin == PF_SEEK_CUR) offset -= long(fp->len - fp->pos);
     fp->pos = fp->len = 0;
     DWORD method = origin == PF_SEEK_SET ? FILE_BEGIN : origin == PF_SEEK_END ? FILE_END : FILE_CURRENT;
-    if (origin == PF_SEEK_SET && offset < 0) return -1;
     return SetFilePointer(fp->h, offset, nullptr, method) == 0xFFFFFFFF ? -1 : 0;
 }
 

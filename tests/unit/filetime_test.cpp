@@ -99,3 +99,52 @@ TEST(Files, CurrentDriveAndDirectoryAreKept) {
 }
 
 }  // namespace
+
+// PfFile streams: reads ahead, yet every seek, tell and write lands where
+// the caller stands; updates change only the bytes written.
+TEST(PfFile, ReadsSeeksAndWritesWhereTheCallerStands) {
+    ScratchDir dir;
+    std::string file = dir / "stream.bin";
+    std::string bytes;
+    for (int i = 0; i < 10000; ++i) bytes += char('A' + i % 26);
+    WriteFile(file, bytes);
+
+    PfFile* fp = PfOpen(file.c_str(), "rb+");
+    ASSERT_TRUE(fp);
+    char buf[8] = {};
+    EXPECT_EQ(PfRead(fp, buf, 3), 3u);
+    EXPECT_EQ(std::string(buf, 3), "ABC");
+    EXPECT_EQ(PfTell(fp), 3);
+    // A write after a read goes where the read stopped, not past the read-ahead.
+    EXPECT_EQ(PfWrite(fp, "xyz", 3), 3u);
+    EXPECT_EQ(PfTell(fp), 6);
+    EXPECT_EQ(PfRead(fp, buf, 2), 2u);
+    EXPECT_EQ(std::string(buf, 2), "GH");
+    EXPECT_EQ(PfSeek(fp, 4, PF_SEEK_CUR), 0);
+    EXPECT_EQ(PfTell(fp), 12);
+    EXPECT_EQ(PfRead(fp, buf, 1), 1u);
+    EXPECT_EQ(buf[0], 'M');
+    // A seek before the start fails and leaves the position.
+    EXPECT_NE(PfSeek(fp, -1, PF_SEEK_SET), 0);
+    EXPECT_EQ(PfTell(fp), 13);
+    EXPECT_EQ(PfSeek(fp, -2, PF_SEEK_END), 0);
+    EXPECT_EQ(PfRead(fp, buf, 8), 2u);
+    EXPECT_EQ(PfRead(fp, buf, 8), 0u);
+    EXPECT_EQ(PfError(fp), 0);
+    EXPECT_EQ(PfClose(fp), 0);
+    bytes.replace(3, 3, "xyz");
+    EXPECT_EQ(ReadFile(file), bytes);
+
+    // A read larger than the read-ahead, from the middle of it.
+    fp = PfOpen(file.c_str(), "rb");
+    ASSERT_TRUE(fp);
+    std::string all(bytes.size() + 10, '\0');
+    EXPECT_EQ(PfRead(fp, &all[0], 1), 1u);
+    EXPECT_EQ(PfRead(fp, &all[1], all.size() - 1), bytes.size() - 1);
+    all.resize(bytes.size());
+    EXPECT_EQ(all, bytes);
+    PfClose(fp);
+
+    EXPECT_EQ(PfOpen(file.c_str(), "ab"), nullptr);  // only rb, wb and rb+
+    EXPECT_EQ(PfOpen((dir / "missing.bin").c_str(), "rb"), nullptr);
+}

@@ -123,7 +123,9 @@ __attribute__((force_align_arg_pointer)) void SetupStart() {
     while (__CTOR_LIST__[n]) ++n;
     while (--n) __CTOR_LIST__[n]();
 
-    char* cmd = GetCommandLineA();
+    // Blanks and control characters end an unquoted name; letters past
+    // ASCII do not.
+    unsigned char* cmd = reinterpret_cast<unsigned char*>(GetCommandLineA());
     bool quoted = *cmd == '"';
     for (cmd += quoted; *cmd && (quoted ? *cmd != '"' : *cmd > ' '); ++cmd) {
     }
@@ -133,7 +135,7 @@ __attribute__((force_align_arg_pointer)) void SetupStart() {
     si.cb = sizeof si;
     GetStartupInfoA(&si);
     int show = (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWDEFAULT;
-    ExitProcess(UINT(WinMain(GetModuleHandleA(nullptr), nullptr, cmd, show)));
+    ExitProcess(UINT(WinMain(GetModuleHandleA(nullptr), nullptr, reinterpret_cast<char*>(cmd), show)));
 }
 
 }  // extern "C"

@@ -1,12 +1,12 @@
 // The operating-system layer on Windows: the Win32 API alone, so that
 // SETUP.EXE needs no C runtime.
-#include "platform/platform.h"
-
 #include <cstring>
 #include <new>
 
-uint32_t PfGetProfileString(const char* section, const char* key, const char* def,
-                            char* buf, uint32_t size, const char* file) {
+#include "platform/platform.h"
+
+uint32_t PfGetProfileString(const char* section, const char* key, const char* def, char* buf,
+                            uint32_t size, const char* file) {
     return GetPrivateProfileStringA(section, key, def, buf, size, file);
 }
 
@@ -27,9 +27,13 @@ int PfWriteWinIni(const char* section, const char* key, const char* value) {
     return WriteProfileStringA(section, key, value) ? 1 : 0;
 }
 
-unsigned PfGetWindowsDir(char* buf, unsigned size) { return GetWindowsDirectoryA(buf, size); }
+unsigned PfGetWindowsDir(char* buf, unsigned size) {
+    return GetWindowsDirectoryA(buf, size);
+}
 
-unsigned PfGetSystemDir(char* buf, unsigned size) { return GetSystemDirectoryA(buf, size); }
+unsigned PfGetSystemDir(char* buf, unsigned size) {
+    return GetSystemDirectoryA(buf, size);
+}
 
 // The most one ReadFile or WriteFile call is given.
 const size_t kMaxTransfer = 0x40000000;
@@ -128,11 +132,15 @@ int PfSeek(PfFile* fp, long offset, PfSeekOrigin origin) {
     if (origin == PF_SEEK_SET && offset < 0) return -1;
     if (origin == PF_SEEK_CUR) offset -= long(fp->len - fp->pos);
     fp->pos = fp->len = 0;
-    DWORD method = origin == PF_SEEK_SET ? FILE_BEGIN : origin == PF_SEEK_END ? FILE_END : FILE_CURRENT;
+    DWORD method = origin == PF_SEEK_SET   ? FILE_BEGIN
+                   : origin == PF_SEEK_END ? FILE_END
+                                           : FILE_CURRENT;
     return SetFilePointer(fp->h, offset, nullptr, method) == 0xFFFFFFFF ? -1 : 0;
 }
 
-int PfError(PfFile* fp) { return fp->failed ? 1 : 0; }
+int PfError(PfFile* fp) {
+    return fp->failed ? 1 : 0;
+}
 
 long PfTell(PfFile* fp) {
     DWORD at = SetFilePointer(fp->h, 0, nullptr, FILE_CURRENT);
@@ -148,11 +156,17 @@ void PfPrintLine(const char* text) {
     WriteFile(out, "\r\n", 2, &written, nullptr);
 }
 
-int PfMkdir(const char* path) { return CreateDirectoryA(path, nullptr) ? 0 : -1; }
+int PfMkdir(const char* path) {
+    return CreateDirectoryA(path, nullptr) ? 0 : -1;
+}
 
-int PfRmdir(const char* path) { return RemoveDirectoryA(path) ? 0 : -1; }
+int PfRmdir(const char* path) {
+    return RemoveDirectoryA(path) ? 0 : -1;
+}
 
-int PfChdir(const char* path) { return SetCurrentDirectoryA(path) ? 0 : -1; }
+int PfChdir(const char* path) {
+    return SetCurrentDirectoryA(path) ? 0 : -1;
+}
 
 char* PfGetCwd(char* buf, int size) {
     if (size <= 0) return nullptr;
@@ -185,7 +199,9 @@ int PfAccess(const char* path, int mode) {
     return 0;
 }
 
-int PfRemove(const char* path) { return DeleteFileA(path) ? 0 : -1; }
+int PfRemove(const char* path) {
+    return DeleteFileA(path) ? 0 : -1;
+}
 
 // Windows 95 has no MoveFileExA that works: there the target goes first.
 int PfRename(const char* from, const char* to) {

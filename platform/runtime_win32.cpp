@@ -12,7 +12,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
 
 extern "C" {
 
-void* malloc(size_t n) { return HeapAlloc(GetProcessHeap(), 0, n ? n : 1); }
+void* malloc(size_t n) {
+    return HeapAlloc(GetProcessHeap(), 0, n ? n : 1);
+}
 
 void* calloc(size_t count, size_t size) {
     if (size && count > size_t(-1) / size) return nullptr;
@@ -135,22 +137,37 @@ __attribute__((force_align_arg_pointer)) void SetupStart() {
     si.cb = sizeof si;
     GetStartupInfoA(&si);
     int show = (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWDEFAULT;
-    ExitProcess(UINT(WinMain(GetModuleHandleA(nullptr), nullptr, reinterpret_cast<char*>(cmd), show)));
+    ExitProcess(
+        UINT(WinMain(GetModuleHandleA(nullptr), nullptr, reinterpret_cast<char*>(cmd), show)));
 }
 
 }  // extern "C"
 
 // An array count too large for memory: the program's counts are bounded,
 // so this never happens; should it, the program ends.
-extern "C" void __cxa_throw_bad_array_new_length() { ExitProcess(3); }
+extern "C" void __cxa_throw_bad_array_new_length() {
+    ExitProcess(3);
+}
 
 namespace std {
 const nothrow_t nothrow{};
 }
 
-void* operator new(size_t n, const std::nothrow_t&) noexcept { return malloc(n); }
-void* operator new[](size_t n, const std::nothrow_t&) noexcept { return malloc(n); }
-void operator delete(void* p) noexcept { free(p); }
-void operator delete[](void* p) noexcept { free(p); }
-void operator delete(void* p, size_t) noexcept { free(p); }
-void operator delete[](void* p, size_t) noexcept { free(p); }
+void* operator new(size_t n, const std::nothrow_t&) noexcept {
+    return malloc(n);
+}
+void* operator new[](size_t n, const std::nothrow_t&) noexcept {
+    return malloc(n);
+}
+void operator delete(void* p) noexcept {
+    free(p);
+}
+void operator delete[](void* p) noexcept {
+    free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    free(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+    free(p);
+}

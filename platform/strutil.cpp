@@ -55,9 +55,12 @@ int ReadNumber(const char*& p) {
 
 const char* ParseDirective(const char* p, Directive& s, va_list& args) {
     for (;; ++p) {
-        if (*p == '-') s.left = true;
-        else if (*p == '0') s.zero = true;
-        else if (*p != '+' && *p != ' ' && *p != '#') break;
+        if (*p == '-')
+            s.left = true;
+        else if (*p == '0')
+            s.zero = true;
+        else if (*p != '+' && *p != ' ' && *p != '#')
+            break;
     }
     if (*p == '*') {
         int w = va_arg(args, int);
@@ -77,11 +80,16 @@ const char* ParseDirective(const char* p, Directive& s, va_list& args) {
         }
     }
     for (;; ++p) {
-        if (*p == 'h') s.size = s.size < 0 ? -2 : -1;
-        else if (*p == 'l') s.size = s.size == 1 ? 2 : 1;
-        else if (*p == 'z' || *p == 'j' || *p == 't') s.size = 3;
-        else if (p[0] == 'I' && p[1] == '6' && p[2] == '4') s.size = 2, p += 2;
-        else break;
+        if (*p == 'h')
+            s.size = s.size < 0 ? -2 : -1;
+        else if (*p == 'l')
+            s.size = s.size == 1 ? 2 : 1;
+        else if (*p == 'z' || *p == 'j' || *p == 't')
+            s.size = 3;
+        else if (p[0] == 'I' && p[1] == '6' && p[2] == '4')
+            s.size = 2, p += 2;
+        else
+            break;
     }
     return p;
 }
@@ -116,23 +124,35 @@ void PutNumber(Out& out, const Directive& s, unsigned long long value, bool nega
 
 long long SignedArg(const Directive& s, va_list& args) {
     switch (s.size) {
-        case -2: return (signed char)va_arg(args, int);
-        case -1: return short(va_arg(args, int));
-        case 1: return va_arg(args, long);
-        case 2: return va_arg(args, long long);
-        case 3: return (long long)va_arg(args, ptrdiff_t);
-        default: return va_arg(args, int);
+        case -2:
+            return (signed char)va_arg(args, int);
+        case -1:
+            return short(va_arg(args, int));
+        case 1:
+            return va_arg(args, long);
+        case 2:
+            return va_arg(args, long long);
+        case 3:
+            return (long long)va_arg(args, ptrdiff_t);
+        default:
+            return va_arg(args, int);
     }
 }
 
 unsigned long long UnsignedArg(const Directive& s, va_list& args) {
     switch (s.size) {
-        case -2: return (unsigned char)va_arg(args, unsigned);
-        case -1: return (unsigned short)va_arg(args, unsigned);
-        case 1: return va_arg(args, unsigned long);
-        case 2: return va_arg(args, unsigned long long);
-        case 3: return va_arg(args, size_t);
-        default: return va_arg(args, unsigned);
+        case -2:
+            return (unsigned char)va_arg(args, unsigned);
+        case -1:
+            return (unsigned short)va_arg(args, unsigned);
+        case 1:
+            return va_arg(args, unsigned long);
+        case 2:
+            return va_arg(args, unsigned long long);
+        case 3:
+            return va_arg(args, size_t);
+        default:
+            return va_arg(args, unsigned);
     }
 }
 
@@ -146,9 +166,15 @@ bool Convert(Out& out, const Directive& s, char conversion, va_list& args) {
             PutNumber(out, s, magnitude, v < 0, 10, false);
             return true;
         }
-        case 'u': PutNumber(out, s, UnsignedArg(s, args), false, 10, false); return true;
-        case 'x': PutNumber(out, s, UnsignedArg(s, args), false, 16, false); return true;
-        case 'X': PutNumber(out, s, UnsignedArg(s, args), false, 16, true); return true;
+        case 'u':
+            PutNumber(out, s, UnsignedArg(s, args), false, 10, false);
+            return true;
+        case 'x':
+            PutNumber(out, s, UnsignedArg(s, args), false, 16, false);
+            return true;
+        case 'X':
+            PutNumber(out, s, UnsignedArg(s, args), false, 16, true);
+            return true;
         case 'c': {
             char c = char(va_arg(args, int));
             PutText(out, s, &c, 1);
@@ -162,8 +188,11 @@ bool Convert(Out& out, const Directive& s, char conversion, va_list& args) {
             PutText(out, s, text, len);
             return true;
         }
-        case '%': out.Put('%'); return true;
-        default: return false;
+        case '%':
+            out.Put('%');
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -204,8 +233,12 @@ bool BufFormat(char* dst, size_t size, const char* fmt, ...) {
     return fit;
 }
 
-static char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-static char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+static char UpperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+static char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 
 void StrUpper(char* s) {
     for (; *s; ++s) *s = UpperAscii(*s);

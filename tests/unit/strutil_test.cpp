@@ -1,13 +1,13 @@
 // The bounded formatter: printf's results for every directive the program
 // uses, cut at the buffer with the cut reported.
+#include "platform/strutil.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdint>
 #include <functional>
 #include <string>
-
-#include "platform/strutil.h"
 
 namespace {
 
@@ -20,26 +20,33 @@ struct FormatCase {
 
 TEST(BufFormat, AgreesWithPrintfAndCutsAtTheBuffer) {
     const FormatCase cases[] = {
-        {"Insert Disk 3", true, [](char* b, size_t n) { return BufFormat(b, n, "Insert Disk %d", 3); }},
+        {"Insert Disk 3", true,
+         [](char* b, size_t n) { return BufFormat(b, n, "Insert Disk %d", 3); }},
         {"-42|42|-2147483648", true,
          [](char* b, size_t n) { return BufFormat(b, n, "%d|%i|%d", -42, 42, INT_MIN); }},
         {"  7|7  |007|  -7|-07", true,
-         [](char* b, size_t n) { return BufFormat(b, n, "%3d|%-3d|%03d|%4d|%03d", 7, 7, 7, -7, -7); }},
+         [](char* b, size_t n) {
+             return BufFormat(b, n, "%3d|%-3d|%03d|%4d|%03d", 7, 7, 7, -7, -7);
+         }},
         {" 512|4294967295|18446744073709551615", true,
          [](char* b, size_t n) {
              return BufFormat(b, n, "%4ld|%u|%llu", 512L, UINT_MAX, ULLONG_MAX);
          }},
         {"0000beef|BEEF|ff", true,
-         [](char* b, size_t n) { return BufFormat(b, n, "%08x|%X|%hhx", 0xbeefu, 0xbeefu, 0x1ff); }},
+         [](char* b, size_t n) {
+             return BufFormat(b, n, "%08x|%X|%hhx", 0xbeefu, 0xbeefu, 0x1ff);
+         }},
         {"Drive C:|50 %|abc|ab   |   ab", true,
          [](char* b, size_t n) {
              return BufFormat(b, n, "Drive %c:|%d %%|%.3s|%-5s|%5s", 'C', 50, "abcdef", "ab", "ab");
          }},
         {"x|", true, [](char* b, size_t n) { return BufFormat(b, n, "%.*s|%.0d", 1, "xyz", 0); }},
-        {"123|  4", true, [](char* b, size_t n) { return BufFormat(b, n, "%zu|%*d", size_t(123), 3, 4); }},
+        {"123|  4", true,
+         [](char* b, size_t n) { return BufFormat(b, n, "%zu|%*d", size_t(123), 3, 4); }},
         // Cut: the buffer holds what fits, terminated.
         {"Disk", false, [](char* b, size_t n) { return BufFormat(b, n, "Disk%1d", 12); }, 5},
-        {"AB\\C", false, [](char* b, size_t n) { return BufFormat(b, n, "%s\\%s", "AB", "CDE"); }, 5},
+        {"AB\\C", false, [](char* b, size_t n) { return BufFormat(b, n, "%s\\%s", "AB", "CDE"); },
+         5},
         {"", false, [](char* b, size_t n) { return BufFormat(b, n, "%d", 1); }, 1},
         {"ab", true, [](char* b, size_t n) { return BufFormat(b, n, "ab"); }, 3},
         // A directive the formatter does not know stops it: never a wrong text.

@@ -264,6 +264,9 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("products", nargs="*", default=DEFAULT_PRODUCTS)
     args = parser.parse_args()
+    # A prefix of its own: what the installations leave (C:\\SAMPLE, WIN.INI,
+    # the program group) stays out of the tests' prefix.
+    os.environ.setdefault("SETUP_WINE_DIR", str(Path(args.build) / "bench/install/wine"))
     with e2e.Wine() as wine:
         bench = Bench(args, wine)
         results, tools, sizes = {}, {}, {}

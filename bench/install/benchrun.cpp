@@ -48,7 +48,8 @@ long RunToEnd(std::string command) {
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi))
         return -1;
-    while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, INFINITE, QS_ALLINPUT) !=
+           WAIT_OBJECT_0) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
@@ -65,9 +66,9 @@ int Setup(const char* log, const char* program) {
     char* slash = n && n < sizeof dll ? strrchr(dll, '\\') : nullptr;
     if (!slash || !BufCopy(slash + 1, sizeof dll - (slash + 1 - dll), "stagelog.dll")) return 2;
     HMODULE lib = LoadLibraryA(dll);
-    HOOKPROC proc = lib ? reinterpret_cast<HOOKPROC>(
-                              reinterpret_cast<void*>(GetProcAddress(lib, "CbtProc")))
-                        : nullptr;
+    HOOKPROC proc =
+        lib ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(lib, "CbtProc")))
+            : nullptr;
     HHOOK hook = proc ? SetWindowsHookExA(WH_CBT, proc, lib, 0) : nullptr;
     if (!hook) {
         fprintf(stderr, "benchrun: no hook from %s\n", dll);
@@ -134,7 +135,6 @@ int main(int argc, char** argv) {
     if (argc == 4 && !strcmp(argv[1], "setup")) return Setup(argv[2], argv[3]);
     if (argc == 4 && !strcmp(argv[1], "copy")) return Copy(argv[2], argv[3]);
     if (argc >= 3 && !strcmp(argv[1], "time")) return Time(argc, argv);
-    fprintf(stderr,
-            "usage: benchrun setup LOG PROGRAM | copy FROM TO | time COMMAND...\n");
+    fprintf(stderr, "usage: benchrun setup LOG PROGRAM | copy FROM TO | time COMMAND...\n");
     return 2;
 }

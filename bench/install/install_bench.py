@@ -133,7 +133,7 @@ class Bench:
             """.replace("\n            ", "\n"))
         log = self.work / "stages.log"
         log.unlink(missing_ok=True)
-        session = types_session(self)
+        session = robot_session(self)
         robot = e2e.Robot(session, script)
         setup = self.wine.start([self.benchrun, "setup", e2e.windows_path(log), f"{media}\\SETUP.EXE"],
                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
@@ -170,7 +170,7 @@ class Bench:
         return int(out[-2]) / 1e6
 
 
-def types_session(bench):
+def robot_session(bench):
     """What e2e.Robot needs of a session."""
     class Session:
         wine = bench.wine

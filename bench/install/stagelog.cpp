@@ -189,7 +189,8 @@ void WrapImports(HMODULE exe) {
     BYTE* base = reinterpret_cast<BYTE*>(exe);
     auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
     auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    const IMAGE_DATA_DIRECTORY& dir =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (!dir.VirtualAddress) return;
     for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
          imp->Name; ++imp) {
@@ -201,7 +202,8 @@ void WrapImports(HMODULE exe) {
             for (const Wrap& w : kWraps) {
                 if (strcmp(reinterpret_cast<const char*>(byName->Name), w.name) != 0) continue;
                 DWORD old;
-                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
+                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE,
+                               &old);
                 *w.real = reinterpret_cast<void*>(slots->u1.Function);
                 slots->u1.Function = reinterpret_cast<ULONG_PTR>(w.wrapper);
                 VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);

@@ -124,6 +124,40 @@ TEST_F(ExtractStatus, BarsShowTheirPercentagesInBlueOnYellow) {
     }
 }
 
+// Most inflate steps leave a percentage where it was: its bar is then not
+// painted again. A percentage that moved invalidates its own bar alone, and
+// every bar shows its percentage once painted.
+TEST_F(ExtractStatus, OnlyAPercentageThatMovedRepaintsItsBar) {
+    HWND bars[] = {GetDlgItem(hStatusDlg, IDC_EXTRACT_ARCHIVEBAR),
+                   GetDlgItem(hStatusDlg, IDC_EXTRACT_FILEBAR)};
+    Update(euArchivePercent, 10);
+    Update(euFilePercent, 20);
+    struct Step {
+        WPARAM code;
+        int percent;
+        bool archiveInvalid, fileInvalid;
+    };
+    const Step steps[] = {
+        {euArchivePercent, 10, false, false}, {euFilePercent, 20, false, false},
+        {euArchivePercent, 11, true, false},  {euArchivePercent, 11, false, false},
+        {euFilePercent, 21, false, true},     {euFilePercent, 21, false, false},
+        {euFilePercent, 100, false, true},    {euFilePercent, 0, false, true},
+        {euArchivePercent, 100, true, false}, {euArchivePercent, 100, false, false},
+    };
+    int shown[] = {10, 20};
+    for (const Step& step : steps) {
+        SendMessageA(hStatusDlg, WM_EXTRACT_STATUS, step.code, step.percent);
+        EXPECT_EQ(GetUpdateRect(bars[0], nullptr, FALSE) != 0, step.archiveInvalid)
+            << "archive bar after " << step.percent;
+        EXPECT_EQ(GetUpdateRect(bars[1], nullptr, FALSE) != 0, step.fileInvalid)
+            << "file bar after " << step.percent;
+        shown[step.code == euArchivePercent ? 0 : 1] = step.percent;
+        UpdateWindow(hStatusDlg);
+        ExpectBar(bars[0], shown[0]);
+        ExpectBar(bars[1], shown[1]);
+    }
+}
+
 TEST_F(ExtractStatus, LinesShowTheArchiveAndTheFile) {
     Update(euArchiveName, LPARAM("A:\\FONTS1.ARC"));
     Update(euFileName, LPARAM("C:\\PSFONTS\\SAMPLE.FF1"));

@@ -58,14 +58,6 @@ class Bench:
     def host(self, winpath):
         return self.wine.drive_c / winpath[3:].replace("\\", "/")
 
-    def run_wine(self, *args):
-        out = subprocess.run([str(e2e.WINE_RUN), *map(str, args)], env=self.wine.env,
-                             capture_output=True, text=True)
-        if out.returncode != 0:
-            raise SystemExit(f"{' '.join(map(str, args))}: exit {out.returncode}\n"
-                             + out.stdout + out.stderr)
-        return out.stdout
-
     # --- products
 
     def product(self, name):
@@ -160,13 +152,13 @@ class Bench:
             self.host(d).mkdir(parents=True)
         extract = self.timed(self.arc, "extract", archive, out_dir)
         test = self.timed(self.arc, "test", archive)
-        copy = self.run_wine(self.benchrun, "copy", out_dir, copy_dir).split()
+        copy = self.wine.output(self.benchrun, "copy", out_dir, copy_dir).split()
         start = self.timed(self.robot, "--touch", dest + "\\TOUCHED.TXT")
         return extract, test, int(copy[-1]) / 1e6, start
 
     def timed(self, *command):
         # The program's own output comes first.
-        out = self.run_wine(self.benchrun, "time", *command).split()
+        out = self.wine.output(self.benchrun, "time", *command).split()
         return int(out[-2]) / 1e6
 
 

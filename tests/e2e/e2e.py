@@ -113,6 +113,16 @@ class Wine:
         return subprocess.Popen([str(WINE_RUN), *args], env=self.env, start_new_session=True,
                                 **kwargs)
 
+    def output(self, *args):
+        """Runs a program in the prefix to its end; its standard output, or
+        Failed with everything it said when its exit code is not 0."""
+        done = subprocess.run([str(WINE_RUN), *map(str, args)], env=self.env,
+                              capture_output=True, text=True)
+        if done.returncode != 0:
+            raise Failed(f"{' '.join(map(str, args))}: exit code {done.returncode}\n"
+                         + done.stdout + done.stderr)
+        return done.stdout
+
     def registry(self, keys, work):
         """Writes {key: {name: value}} under HKEY_CURRENT_USER in one go."""
         lines = ["REGEDIT4", ""]
@@ -171,12 +181,7 @@ class Session:
     def tool(self, name, *args):
         """Runs one of the vendor's tools (arc, ff1, mkmedia, inicheck) under Wine;
         returns its standard output."""
-        done = subprocess.run([str(WINE_RUN), getattr(self.args, name), *args], env=self.wine.env,
-                              capture_output=True, text=True)
-        if done.returncode != 0:
-            raise Failed(f"{name} {' '.join(args)}: exit code {done.returncode}\n"
-                         + done.stdout + done.stderr)
-        return done.stdout
+        return self.wine.output(getattr(self.args, name), *args)
 
     def host(self, winpath):
         """The host path of a path on C: or a drive the scenario mapped,

@@ -9,6 +9,9 @@ import shutil
 
 import sample
 
+# Three installations: more than the usual 90 s on a busy machine.
+TIMEOUT = 150
+
 VERSIONS = ["win95", "nt351", "nt40"]
 # A program for the run items: the robot, writing a marker file.
 RUN_ITEMS = r"""

@@ -3,8 +3,6 @@
 // arrive as commands.
 #include "ui/intro_win.h"
 
-#include <cstring>
-
 #include "app/globals.h"
 #include "resources/resource.h"
 #include "ui/dialogmath.h"
@@ -70,13 +68,14 @@ void PaintIntro(HWND hDlg) {
     EndPaint(hDlg, &ps);
 }
 
-// The disclaimer in red on the dialog's own background; other statics keep
-// the default colours.
-INT_PTR StaticColours(HDC dc, HWND control) {
+// The disclaimer in red on the dialog's own background, whichever the
+// system and the 3-D controls give it; other statics keep the default colours.
+INT_PTR StaticColours(HWND hDlg, HDC dc, HWND control) {
     if (GetDlgCtrlID(control) != IDC_INTRO_DISCLAIMER) return FALSE;
+    LRESULT brush = SendMessageA(hDlg, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
+                                 reinterpret_cast<LPARAM>(hDlg));
     SetTextColor(dc, RGB(255, 0, 0));
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+    return brush;
 }
 
 }  // namespace
@@ -106,7 +105,8 @@ INT_PTR CALLBACK IntroDlg(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
             PaintIntro(hDlg);
             return TRUE;
         case WM_CTLCOLORSTATIC:
-            return StaticColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+            return StaticColours(hDlg, reinterpret_cast<HDC>(wParam),
+                                 reinterpret_cast<HWND>(lParam));
         case WM_TIMER:
             if (wParam == kIntroTimer) CloseIntro(hDlg);
             return TRUE;
@@ -129,14 +129,15 @@ HFONT ScaleToFit(HWND hControl, const char* text, LOGFONTA* font) {
     SendMessageA(hControl, WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);
     HDC dc = GetDC(hControl);
     HGDIOBJ old = SelectObject(dc, made);
-    SIZE extent = {};
-    GetTextExtentPoint32A(dc, text, int(strlen(text)), &extent);
+    // DrawTextA measures on every system; Win32s lacks GetTextExtentPoint32A.
+    RECT extent = {};
+    DrawTextA(dc, text, -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, old);
     ReleaseDC(hControl, dc);
     RECT client;
     GetClientRect(hControl, &client);
-    if (client.right >= extent.cx) return made;
-    font->lfHeight = ShrinkHeight(font->lfHeight, client.right, extent.cx);
+    if (client.right >= extent.right) return made;
+    font->lfHeight = ShrinkHeight(font->lfHeight, client.right, extent.right);
     HFONT smaller = CreateFontIndirectA(font);
     SendMessageA(hControl, WM_SETFONT, reinterpret_cast<WPARAM>(smaller), FALSE);
     DeleteObject(made);

@@ -85,7 +85,7 @@ def _wine_processes(prefix):
     return found
 
 
-def end_folder_windows(s, folders):
+def end_folder_windows(s, folders, shown=True):
     """Ends the explorer.exe processes of this prefix that show one of the
     folders (C: paths): Wine's Program Manager opens folder windows for
     CreateGroup and ShowGroup, and they would outlive the scenario. How many
@@ -93,9 +93,11 @@ def end_folder_windows(s, folders):
     verb first tries a DDE conversation with "Folders" and starts a window
     of its own when that fails, which on a busy machine varies from run to
     run. So this waits until every folder that exists shows at least once
-    and no new window has come for two seconds (60 s at most). Returns
-    {folder: how many windows showed it}."""
-    wanted = [f.lower() for f in folders if s.exists(f)]
+    (unless shown is False: the run made no Program Manager group) and no
+    new window has come for two seconds (60 s at most). Returns {folder: how
+    many windows showed it}."""
+    wanted = [f.lower() for f in folders]
+    awaited = {f.lower() for f in folders if shown and s.exists(f)}
 
     def showing():
         found = {}
@@ -108,7 +110,7 @@ def end_folder_windows(s, folders):
     deadline = time.monotonic() + 60
     seen, quiet_since = showing(), time.monotonic()
     while time.monotonic() < deadline:
-        if set(seen.values()) == set(wanted) and time.monotonic() - quiet_since >= 2:
+        if awaited <= set(seen.values()) and time.monotonic() - quiet_since >= 2:
             break
         time.sleep(0.1)
         now = showing()

@@ -4,12 +4,16 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/globals.h"
 #include "platform/strutil.h"
 #include "resources/resource.h"
+#include "tests/unit/testenv.h"
 #include "tests/win/uidriver.h"
+#include "tools/common/branding.h"
 #include "ui/dialogmath.h"
 #include "ui/intro_win.h"
 
@@ -166,6 +170,91 @@ TEST_F(IntroBox, LogoIsDrawnCentredWithSrcAnd) {
     SelectObject(memory, old);
     DeleteDC(memory);
     DeleteObject(logo);
+}
+
+// The statics without ids, in template order: copyright, developers, heading.
+std::vector<std::string> CreditTexts(HWND box) {
+    std::vector<std::string> texts;
+    int index = 0;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++index) {
+        char text[1024] = "";
+        GetWindowTextA(c, text, sizeof text);
+        if (index == 0 || index == 4 || index == 5) texts.push_back(text);
+    }
+    return texts;
+}
+
+// As built the box names no maker; a SETUP.EXE that mkmedia gave a logo
+// and credits shows them, its ampersands as such.
+TEST_F(IntroBox, CreditsAndLogoAreTheProductOwners) {
+    HWND box = Open();
+    EXPECT_EQ(CreditTexts(box), std::vector<std::string>({"\n", "\n\n", ""}));
+    DestroyWindow(box);
+
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    ScratchDir dir;
+    WriteFile(dir / "credits.txt",
+              "Setup by\r\nKestrel & Sons\r\nfor\r\nKestrel Type\r\n\u00a9 1998 Kestrel\r\n");
+    WriteFile(dir / "logo.bmp", Bmp(BmpSpec()));
+    Branding branding;
+    std::vector<std::string> problems;
+    ASSERT_TRUE(ReadBranding(dir / "logo.bmp", dir / "credits.txt", *FindCodePage(1252), branding,
+                             problems));
+    std::string image = ReadFile(self), error;
+    ASSERT_TRUE(BrandSetup(image, branding, error)) << error;
+    WriteFile(dir / "branded.exe", image);
+    HMODULE branded =
+        LoadLibraryExA((dir / "branded.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(branded);
+    HINSTANCE own = hInst;
+    hInst = branded;
+    box = Open();
+    EXPECT_EQ(CreditTexts(box),
+              std::vector<std::string>(
+                  {"\xa9 1998 Kestrel\n", "Kestrel && Sons\nfor\nKestrel Type", "Setup by"}));
+    // The logo's pixel bytes count up: the first row, pixel 2k is grey of
+    // the high half of byte k (bottom row first in the file).
+    HBITMAP logo = LoadBitmapA(branded, "CompanyLogo");
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(memory, logo);
+    for (int k : {1, 5, 40}) {
+        int grey = 16 * ((74 * 3 + k) >> 4 & 15);
+        EXPECT_EQ(GetPixel(memory, 2 * k, 0), RGB(grey, grey, grey)) << k;
+    }
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(logo);
+    DestroyWindow(box);
+    hIntroDlg = nullptr;
+    hInst = own;
+    FreeLibrary(branded);
+}
+
+// The credit lines are measured with the System font's widths: the
+// statics are that wide, and texts are as wide as the table says.
+TEST_F(IntroBox, CreditWidthsAreTheSystemFonts) {
+    HWND box = Open();
+    HWND heading = nullptr;
+    int index = 0;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++index)
+        if (index == 5) heading = c;
+    ASSERT_TRUE(heading);
+    RECT client;
+    GetClientRect(heading, &client);
+    EXPECT_EQ(client.right, kCreditPixels);
+    HDC dc = GetDC(heading);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(heading, WM_GETFONT, 0, 0)));
+    for (const char* text : {"Setup program by", "Copyright (c) 1998 Kestrel Type Foundry",
+                             "WWWWWWWWWWWWWWWWWWWWWWWlli", "f\xfcr B\xfcro \xa9 \x80 \xe6\xdf",
+                             "!\"#$%&'()*+,-./0123456789:;<=>?@[\\]^_`{|}~"}) {
+        SIZE extent = {};
+        GetTextExtentPoint32A(dc, text, int(strlen(text)), &extent);
+        EXPECT_EQ(extent.cx, CreditWidth(text, *FindCodePage(1252))) << text;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(heading, dc);
 }
 
 TEST_F(IntroBox, EnterEscapeAndAClickCloseIt) {

@@ -155,6 +155,9 @@ class Session:
         self.root = f"C:\\E2E\\{name.upper()}"
         self.media_dir, self.dest = self.root + "\\MEDIA", self.root + "\\DEST"
         self.exe = "SETUP.EXE"
+        # True: run the SETUP.EXE the media directory holds (as mkmedia wrote
+        # it, with a product's logo and credits), not the one built.
+        self.media_setup = False
         self.bits = program_bits(args.setup)
         self.system = SYSTEM_DIRS[self.bits]
         self.wine_own = WINE_OWN + [SYSTEM_DIRS[96 - self.bits]]
@@ -327,7 +330,8 @@ class Session:
         """Runs SETUP.EXE from the media directory beside the robot; returns its
         exit code. With watch, takes a snapshot right before SETUP.EXE starts
         and one when it and the robot have ended (s.before, s.after)."""
-        shutil.copy(self.args.setup, self.host(self.media_dir) / self.exe)
+        if not self.media_setup:
+            shutil.copy(self.args.setup, self.host(self.media_dir) / self.exe)
         keys = {"Software\\Wine\\Explorer\\Desktops": {DESKTOP: DESKTOP_SIZE}}
         for exe in (self.exe, Path(self.args.robot).name):
             keys[f"Software\\Wine\\AppDefaults\\{exe}\\Explorer"] = {"Desktop": DESKTOP}
@@ -337,7 +341,9 @@ class Session:
         robot = None
         if not self.args.manual:
             script = self.work / "scenario.robot"
-            script.write_text(self.robot_text)
+            # The robot reads its steps in the prefix's ANSI code page, as
+            # it reads the texts of windows.
+            script.write_text(self.robot_text, encoding="cp1252")
             robot = Robot(self, script)
             self.robot_lines = robot.timed
         self.started = time.monotonic()

@@ -60,8 +60,8 @@ TEST(CodePage, EveryCharacterGoesBothWays) {
             defined += has;
             EXPECT_EQ(Utf8ToCodePage(utf8, page, back, problem), has) << page.number << " " << b;
             // The marks of writing direction and joining take no room.
-            const bool format = b >= 0x80 && page.chars[b - 0x80] >= 0x200C &&
-                                page.chars[b - 0x80] <= 0x200F;
+            const bool format =
+                b >= 0x80 && page.chars[b - 0x80] >= 0x200C && page.chars[b - 0x80] <= 0x200F;
             if (has) {
                 EXPECT_EQ(back, byte) << page.number << " " << b;
                 EXPECT_EQ(page.widths[b] >= 2, !format) << page.number << " " << b;

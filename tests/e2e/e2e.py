@@ -341,8 +341,8 @@ class Session:
         robot = None
         if not self.args.manual:
             script = self.work / "scenario.robot"
-            # The robot reads its steps in the prefix's ANSI code page, as
-            # it reads the texts of windows.
+            # The robot reads and echoes its steps in the prefix's ANSI code
+            # page, as it reads the texts of windows.
             script.write_text(self.robot_text, encoding="cp1252")
             robot = Robot(self, script)
             self.robot_lines = robot.timed
@@ -473,7 +473,8 @@ class Robot:
         self.timed = []  # (arrival time, line)
         self.proc = session.wine.start([str(session.args.robot), windows_path(script)],
                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                       stderr=subprocess.STDOUT, text=True, bufsize=1)
+                                       stderr=subprocess.STDOUT, text=True, bufsize=1,
+                                       encoding="cp1252", errors="replace")
         threading.Thread(target=self._read, daemon=True).start()
 
     def _read(self):

@@ -14,7 +14,7 @@
 namespace {
 
 void Put(std::string& b, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) b += char(v >> (8 * i));
+    for (int i = 0; i < bytes; ++i) b += char(i < 4 ? v >> (8 * i) : 0);
 }
 
 void PutAt(std::string& b, size_t at, uint32_t v, int bytes) {

@@ -86,7 +86,7 @@ bool FileExists(const std::string& path) {
 
 std::string Bmp(const BmpSpec& s) {
     auto put = [](std::string& b, uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) b += char(v >> (8 * i));
+        for (int i = 0; i < bytes; ++i) b += char(i < 4 ? v >> (8 * i) : 0);
     };
     const int rows = s.height < 0 ? -s.height : s.height;
     const size_t stride = size_t((s.width * s.bits + 31) / 32 * 4);

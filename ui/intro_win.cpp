@@ -5,6 +5,7 @@
 
 #include "app/globals.h"
 #include "resources/resource.h"
+#include "ui/credits.h"
 #include "ui/dialogmath.h"
 #include "ui/status_win.h"
 
@@ -28,6 +29,26 @@ HFONT SetFittedText(HWND hDlg, int id, const char* text, LOGFONTA* font) {
     return fitted;
 }
 
+// The credit statics have no ids: they are the template's first, fifth and
+// sixth controls (copyright, developers and company, heading), in creation
+// order. Without the resource they stay empty.
+void SetCredits(HWND hDlg) {
+    HRSRC found = FindResourceA(hInst, "Credits", MAKEINTRESOURCEA(10));
+    HGLOBAL loaded = found ? LoadResource(hInst, found) : nullptr;
+    const char* block = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    size_t size = block ? SizeofResource(hInst, found) : 0;
+    const struct { int control, first, count; } statics[] = {{0, 4, 2}, {4, 1, 3}, {5, 0, 1}};
+    int index = 0;
+    for (HWND c = GetWindow(hDlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++index) {
+        for (const auto& s : statics) {
+            if (s.control != index) continue;
+            char text[3 * (2 * CREDITS_LINE_SIZE + 1)];
+            CreditText(text, sizeof text, block ? block : "", size, s.first, s.count);
+            SetWindowTextA(c, text);
+        }
+    }
+}
+
 void StartIntro(HWND hDlg) {
     HDC dc = GetDC(hDlg);
     int dpi = GetDeviceCaps(dc, LOGPIXELSY);
@@ -41,6 +62,7 @@ void StartIntro(HWND hDlg) {
     hTitleFont = SetFittedText(hDlg, IDC_INTRO_TITLE, szTitle, &font);
     font.lfHeight = PointsToPixels(kDisclaimerPoints, dpi);
     hDisclaimerFont = SetFittedText(hDlg, IDC_INTRO_DISCLAIMER, szDisclaimer, &font);
+    SetCredits(hDlg);
     CenterDlg(hDlg);
     hLogo = LoadBitmapA(hInst, "CompanyLogo");
     SetFocus(hDlg);

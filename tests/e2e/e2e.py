@@ -175,6 +175,9 @@ class Session:
         self.root = f"C:\\E2E\\{name.upper()}"
         self.media_dir, self.dest = self.root + "\\MEDIA", self.root + "\\DEST"
         self.exe = "SETUP.EXE"
+        # True: run the SETUP.EXE the media directory holds (as mkmedia wrote
+        # it, with a product's logo and credits), not the one built.
+        self.media_setup = False
         self.bits = program_bits(args.setup)
         self.system = SYSTEM_DIRS[self.bits]
         self.wine_own = WINE_OWN + [SYSTEM_DIRS[96 - self.bits]]
@@ -348,7 +351,8 @@ class Session:
         """Runs SETUP.EXE from the media directory beside the robot; returns its
         exit code. With watch, takes a snapshot right before SETUP.EXE starts
         and one when it and the robot have ended (s.before, s.after)."""
-        shutil.copy(self.args.setup, self.host(self.media_dir) / self.exe)
+        if not self.media_setup:
+            shutil.copy(self.args.setup, self.host(self.media_dir) / self.exe)
         # A prefix of an older harness may still send these programs into a
         # virtual desktop of their own.
         keys = {f"Software\\Wine\\AppDefaults\\{exe}\\Explorer": None
@@ -359,7 +363,9 @@ class Session:
         robot = None
         if not self.args.manual:
             script = self.work / "scenario.robot"
-            script.write_text(self.robot_text)
+            # The robot reads and echoes its steps in the prefix's ANSI code
+            # page, as it reads the texts of windows.
+            script.write_text(self.robot_text, encoding="cp1252")
             robot = Robot(self, script)
             self.last_robot = robot
             self.robot_lines = robot.timed
@@ -496,7 +502,8 @@ class Robot:
         self.timed = []  # (arrival time, line)
         self.proc = session.wine.start([str(session.args.robot), windows_path(script)],
                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                       stderr=subprocess.STDOUT, text=True, bufsize=1)
+                                       stderr=subprocess.STDOUT, text=True, bufsize=1,
+                                       encoding="cp1252", errors="replace")
         threading.Thread(target=self._read, daemon=True).start()
 
     def _read(self):

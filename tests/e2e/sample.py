@@ -55,6 +55,16 @@ def make_disks(s):
     return disks + "\\DISK1", product, read_script(script)
 
 
+def brand_setup(s, setup, target):
+    """A SETUP.EXE given the sample's logo and credits, as mkmedia writes them
+    onto disk 1: the sample built once more, onto a CD, with it."""
+    shutil.copy(setup, s.host(s.root + "\\BRANDING.EXE"))
+    out = s.root + "\\BRANDING"
+    s.tool("mkmedia", s.root + "\\PRODUCT", out, "--media", "cd", "--setup",
+           s.root + "\\BRANDING.EXE")
+    shutil.copy(s.host(out + "\\DISK1\\SETUP.EXE"), s.host(target))
+
+
 def show_images(s, disks):
     """The 1.44M images beside the disk directories, as the host names them."""
     images = sorted(s.host(disks).glob("DISK*.IMG"))

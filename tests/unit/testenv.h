@@ -26,6 +26,13 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
+// A BMP file of the given form; pixel bytes count up from 3 times the row
+// (bottom up), row padding is zero, colour i is grey 16 * i.
+struct BmpSpec {
+    int width = 250, height = 75, bits = 4, compression = 0, colours = 16, header = 40;
+};
+std::string Bmp(const BmpSpec& spec);
+
 // The Windows and system directories as the platform names them.
 std::string WindowsDir();
 std::string SystemDir();

@@ -7,13 +7,14 @@
 
 #include "platform/platform.h"
 #include "tools/common/scriptcheck.h"
+#include "tools/common/toolcli.h"
 
 namespace {
 
 const int kClean = 0, kFindings = 1, kUnusable = 2;
 
 const char kUsage[] =
-    "usage: inicheck SCRIPT [--media DIR...]\n"
+    "usage: inicheck SCRIPT [--template | --media DIR...]\n"
     "\n"
     "Reads the install script SCRIPT with the setup's own reader and prints one\n"
     "line per problem:\n"
@@ -25,6 +26,11 @@ const char kUsage[] =
     "this machine's Windows and system directories, the fonts directory as\n"
     "WINDOWS\\FONTS and the default destination (BaseDir) for %I.\n"
     "\n"
+    "  --template       SCRIPT is a template of mkmedia, which writes the disks,\n"
+    "                   the disk sections and the packages' files and sizes (?):\n"
+    "                   those go unchecked. Without --media, a script with no\n"
+    "                   \"disks\" key, no [DiskN] section and a \"?\" for a\n"
+    "                   package's files or size is read as a template anyway\n"
     "  --media DIR...   also check the archives the disk sections name: one\n"
     "                   directory for all disks (a CD), or one per disk in order\n"
     "\n"
@@ -36,8 +42,8 @@ int Unusable(const std::string& message) {
     return kUnusable;
 }
 
-bool IsHelp(const char* arg) {
-    return !strcmp(arg, "--help") || !strcmp(arg, "-h");
+int Usage(const std::string& message) {
+    return UsageError("inicheck", nullptr, message);
 }
 
 }  // namespace
@@ -45,7 +51,7 @@ bool IsHelp(const char* arg) {
 int main(int argc, char** argv) {
     const char* script = nullptr;
     ScriptCheckOptions options;
-    bool media = false;
+    bool media = false, isTemplate = false;
     for (int i = 1; i < argc; ++i) {
         if (IsHelp(argv[i])) {
             fputs(kUsage, stdout);
@@ -53,17 +59,21 @@ int main(int argc, char** argv) {
         }
         if (!strcmp(argv[i], "--media"))
             media = true;
+        else if (!strcmp(argv[i], "--template"))
+            isTemplate = true;
         else if (argv[i][0] == '-' && argv[i][1])
-            return Unusable(std::string("unknown option ") + argv[i] + "\n" + kUsage);
+            return Usage(std::string("unknown option ") + argv[i]);
         else if (media)
             options.media.push_back(argv[i]);
         else if (!script)
             script = argv[i];
         else
-            return Unusable(std::string("more than one script\n") + kUsage);
+            return Usage("more than one script");
     }
-    if (!script) return Unusable(std::string("no script given\n") + kUsage);
-    if (media && options.media.empty()) return Unusable("--media needs a directory");
+    if (!script) return Usage("no script given");
+    if (media && options.media.empty()) return Usage("--media needs a directory");
+    if (media && isTemplate)
+        return Usage("--media checks the disks of a written script, not a template");
 
     PfFile* fp = PfOpen(script, "rb");
     if (!fp) return Unusable(std::string(script) + ": cannot be read");
@@ -74,6 +84,7 @@ int main(int argc, char** argv) {
         return Unusable(std::string(script) +
                         ": its full path is longer than the setup's 143 characters");
 
+    options.isTemplate = isTemplate || (!media && IsScriptTemplate());
     std::vector<ScriptFinding> findings = CheckScript(options);
     for (const ScriptFinding& f : findings) puts(FormatFinding(script, f).c_str());
     return findings.empty() ? kClean : kFindings;

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "tools/arc/arc.h"
+#include "tools/common/toolcli.h"
 
 namespace {
 
@@ -42,17 +43,9 @@ void MainHelp(FILE* out) {
     fprintf(out, "\n%s", kExitHelp);
 }
 
-int Usage(const char* message, const Command* c) {
-    fprintf(stderr, "arc: %s\n", message);
-    if (c)
-        fprintf(stderr, "usage: %s\n", c->usage);
-    else
-        MainHelp(stderr);
-    return EXIT_USAGE;
-}
-
-bool IsHelp(const char* arg) {
-    return !strcmp(arg, "--help") || !strcmp(arg, "-h");
+// Bad usage of a command, or of arc itself when c is null.
+int Usage(const std::string& message, const Command* c) {
+    return UsageError("arc", c ? c->name : nullptr, message);
 }
 
 int Run(const Command& c, int argc, char** argv) {
@@ -67,14 +60,15 @@ int Run(const Command& c, int argc, char** argv) {
         if (!strcmp(c.name, "extract") && !strcmp(argv[i], "--flat"))
             flat = true;
         else if (argv[i][0] == '-' && argv[i][1])
-            return Usage((std::string("unknown option ") + argv[i]).c_str(), &c);
+            return Usage(std::string("unknown option ") + argv[i], &c);
         else if (n < 2)
             args[n++] = argv[i];
         else
             return Usage("too many arguments", &c);
     }
     bool twoArgs = !strcmp(c.name, "create") || !strcmp(c.name, "extract");
-    if (n != (twoArgs ? 2 : 1)) return Usage("wrong number of arguments", &c);
+    if (n != (twoArgs ? 2 : 1))
+        return Usage(std::string("wrong number of arguments: ") + c.usage, &c);
     if (!strcmp(c.name, "create")) return CmdCreate(args[0], args[1]);
     if (!strcmp(c.name, "list")) return CmdList(args[0]);
     if (!strcmp(c.name, "test")) return CmdTest(args[0]);
@@ -97,5 +91,5 @@ int main(int argc, char** argv) {
     }
     for (const Command& c : kCommands)
         if (!strcmp(argv[1], c.name)) return Run(c, argc - 2, argv + 2);
-    return Usage((std::string("unknown command ") + argv[1]).c_str(), nullptr);
+    return Usage(std::string("unknown command ") + argv[1], nullptr);
 }

@@ -118,7 +118,7 @@ TEST_F(ScriptCheckTest, Sections) {
             "[Run32Items]?"),
           F("DelteFiles:: error: the setup reads no section of this name: did you mean "
             "[DeleteFiles]?"),
-          F("Disk01:: error: the setup reads no section of this name: did you mean [Disk1]?"),
+          F("Disk01:: warning: the setup reads no section of this name"),
           F("Notes:: warning: the setup reads no section of this name"),
           F("Instal:: error: the setup reads no section of this name: did you mean [Install]?")}},
         {Script(kPackages, kDisk1, "[Icons]\nGroupName=Test\n[ICONS]\nMore=X.EXE\n"),

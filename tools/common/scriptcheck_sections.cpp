@@ -46,6 +46,22 @@ bool IsDiskSectionName(const std::string& name) {
     return false;
 }
 
+// The section the setup reads that name is a slip of the pen for; "" when
+// there is none. Disk sections are no candidates: a template has none yet,
+// and a name near one would be taken for it only once mkmedia wrote them.
+std::string NearestSection(const std::string& name) {
+    std::string nearest;
+    size_t best = 0;
+    for (const char* c : kSections) {
+        const size_t d = Distance(name, c);
+        if (d <= std::max<size_t>(1, strlen(c) / 4) && (nearest.empty() || d < best)) {
+            nearest = c;
+            best = d;
+        }
+    }
+    return nearest;
+}
+
 }  // namespace
 
 std::vector<std::string> ScriptSectionNames() {
@@ -76,9 +92,6 @@ bool IsScriptTemplate() {
 }
 
 void ScriptChecker::CheckSections() {
-    std::vector<std::string> candidates(std::begin(kSections), std::end(kSections));
-    for (int d = 1; d <= disks_ && d <= LAST_PROBED_DISK; ++d)
-        candidates.push_back("Disk" + NumberText(d));
     const std::vector<std::string> names = ScriptSectionNames();
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[i];
@@ -92,15 +105,7 @@ void ScriptChecker::CheckSections() {
         bool known = IsDiskSectionName(name);
         for (const char* s : kSections) known = known || StrEqualNoCase(s, name.c_str());
         if (known) continue;
-        std::string nearest;
-        size_t best = 0;
-        for (const std::string& c : candidates) {
-            size_t d = Distance(name, c);
-            if (d <= std::max<size_t>(1, c.size() / 4) && (nearest.empty() || d < best)) {
-                nearest = c;
-                best = d;
-            }
-        }
+        const std::string nearest = NearestSection(name);
         if (nearest.empty())
             Warning(name, "", "the setup reads no section of this name");
         else

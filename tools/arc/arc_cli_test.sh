@@ -147,6 +147,17 @@ expect_in "$err" "LICENSE: the name has no dot"
 [ ! -e L.ARC ] || fail "refused archive left behind"
 run 1 create L.ARC NODIR
 expect_in "$err" "NODIR: not a directory"
+# A tree deeper than stored names (259 characters) or Windows paths go is
+# refused, its path shown as the host writes it.
+sep=/
+case "${arc[0]}" in *wine-run) sep='\' ;; esac
+level=$(printf 'L%.0s' {1..50})
+mkdir -p "DEEP/$level/$level/$level/$level/$level/$level"
+echo deep >"DEEP/$level/$level/$level/$level/$level/$level/X.TXT"
+run 1 create DEEP.ARC DEEP
+expect_in "$err" "arc: DEEP.ARC: DEEP${sep}${level}${sep}${level}${sep}"
+grep -qE ': (the tree is too deep|cannot list the directory)$' "$err" || fail "DEEP: $(cat "$err")"
+[ ! -e DEEP.ARC ] || fail "refused archive left behind"
 
 # Usage: an error is one line that points to --help.
 usage_error() {  # MESSAGE ARGS...: exit 2 and exactly that line

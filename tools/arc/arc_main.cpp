@@ -6,13 +6,7 @@
 
 namespace {
 
-struct Command {
-    const char* name;
-    const char* usage;
-    const char* help;
-};
-
-const Command kCommands[] = {
+const ToolCommand kCommands[] = {
     {"create", "arc create ARCHIVE DIR",
      "Packs every file below DIR into ARCHIVE, in sorted order. Stored names are\n"
      "relative to DIR with backslashes; each member keeps the file's modification\n"
@@ -39,16 +33,16 @@ const char kExitHelp[] =
 
 void MainHelp(FILE* out) {
     fputs("usage: arc COMMAND ARGS...    (arc COMMAND --help for one command)\n\n", out);
-    for (const Command& c : kCommands) fprintf(out, "  %s\n", c.usage);
+    for (const ToolCommand& c : kCommands) fprintf(out, "  %s\n", c.usage);
     fprintf(out, "\n%s", kExitHelp);
 }
 
 // Bad usage of a command, or of arc itself when c is null.
-int Usage(const std::string& message, const Command* c) {
+int Usage(const std::string& message, const ToolCommand* c) {
     return UsageError("arc", c ? c->name : nullptr, message);
 }
 
-int Run(const Command& c, int argc, char** argv) {
+int Run(const ToolCommand& c, int argc, char** argv) {
     bool flat = false;
     int n = 0;
     const char* args[2] = {nullptr, nullptr};
@@ -89,7 +83,7 @@ int main(int argc, char** argv) {
         MainHelp(stdout);
         return EXIT_OK;
     }
-    for (const Command& c : kCommands)
+    for (const ToolCommand& c : kCommands)
         if (!strcmp(argv[1], c.name)) return Run(c, argc - 2, argv + 2);
     return Usage(std::string("unknown command ") + argv[1], nullptr);
 }

@@ -3,6 +3,13 @@
 
 #include <string>
 
+// A sub-command of a tool: its name, its usage line and what it does.
+struct ToolCommand {
+    const char* name;
+    const char* usage;
+    const char* help;
+};
+
 // "--help" or "-h".
 bool IsHelp(const char* arg);
 

@@ -17,13 +17,7 @@ namespace {
 
 const int kOk = 0, kFailed = 1;
 
-struct Command {
-    const char* name;
-    const char* usage;
-    const char* help;
-};
-
-const Command kCommands[] = {
+const ToolCommand kCommands[] = {
     {"make", "ff1 make [--record-size N] [--table-offset N] FILE ID...",
      "writes a font file with one face per identifier (0 to 65535); records\n"
      "of N bytes (46 or more, default 46) from offset N (54 or more, default\n"
@@ -38,7 +32,7 @@ const Command kCommands[] = {
 
 const char kExitHelp[] = "Exit status: 0 success, 1 failure, 2 bad usage.\n";
 
-void PrintHelp(const Command& c) {
+void PrintHelp(const ToolCommand& c) {
     printf("  %s\n", c.usage);
     for (const char* line = c.help; *line;) {
         const char* end = strchr(line, '\n');
@@ -48,7 +42,7 @@ void PrintHelp(const Command& c) {
 }
 
 // Bad usage of a command, or of ff1 itself when c is null.
-int Usage(const Command* c, const std::string& message) {
+int Usage(const ToolCommand* c, const std::string& message) {
     return UsageError("ff1", c ? c->name : nullptr, message);
 }
 
@@ -59,7 +53,7 @@ bool ParseNumber(const char* text, long lo, long hi, long* value) {
     return *value >= lo && *value <= hi;
 }
 
-int Make(const Command& c, int argc, char** argv) {
+int Make(const ToolCommand& c, int argc, char** argv) {
     long recordSize = FF1_FACE_BYTES, tableOffset = FF1_HEADER_BYTES;
     int i = 0;
     for (; i + 1 < argc && strncmp(argv[i], "--", 2) == 0; i += 2) {
@@ -112,7 +106,7 @@ bool ShowFile(const std::string& path, const std::string& shown) {
     return whole;
 }
 
-int Show(const Command& c, int argc, char** argv) {
+int Show(const ToolCommand& c, int argc, char** argv) {
     if (argc < 1) return Usage(&c, "no path given");
     bool allFonts = true;
     for (int i = 0; i < argc; ++i) {
@@ -136,7 +130,7 @@ int Show(const Command& c, int argc, char** argv) {
     return allFonts ? kOk : kFailed;
 }
 
-int Names(const Command& c, int argc, char** argv) {
+int Names(const ToolCommand& c, int argc, char** argv) {
     if (argc != 1) return Usage(&c, "one directory is needed");
     nameList list;
     if (loadFontNames(argv[0], &list) == 0) {
@@ -157,7 +151,7 @@ int Names(const Command& c, int argc, char** argv) {
     return kOk;
 }
 
-int Repair(const Command& c, int argc, char** argv) {
+int Repair(const ToolCommand& c, int argc, char** argv) {
     if (argc != 1) return Usage(&c, "one directory is needed");
     if (!PfIsDirectory(argv[0])) {
         fprintf(stderr, "ff1: %s is not a directory\n", argv[0]);
@@ -173,13 +167,13 @@ int main(int argc, char** argv) {
     if (argc < 2) return Usage(nullptr, "no command given");
     if (IsHelp(argv[1])) {
         printf("usage: ff1 COMMAND ARGS...    (ff1 COMMAND --help for one command)\n\n");
-        for (const Command& c : kCommands) PrintHelp(c);
+        for (const ToolCommand& c : kCommands) PrintHelp(c);
         printf("\n%s", kExitHelp);
         return kOk;
     }
-    static int (*const run[])(const Command&, int, char**) = {Make, Show, Names, Repair};
+    static int (*const run[])(const ToolCommand&, int, char**) = {Make, Show, Names, Repair};
     for (size_t k = 0; k < sizeof kCommands / sizeof kCommands[0]; ++k) {
-        const Command& c = kCommands[k];
+        const ToolCommand& c = kCommands[k];
         if (strcmp(argv[1], c.name) != 0) continue;
         for (int i = 2; i < argc; ++i) {
             if (!IsHelp(argv[i])) continue;

@@ -56,6 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ReadOne(section, nullptr, small, path.c_str());
         ReadOne(section, "name", small, path.c_str());
     }
+    // The section names, which the script checker reads.
+    ReadOne(nullptr, nullptr, 300, path.c_str());
+    ReadOne(nullptr, nullptr, small, path.c_str());
     PfGetProfileInt("Install", "disks", -1, path.c_str());
     return 0;
 }

@@ -16,8 +16,9 @@
 // --- Profile (INI) files, with the results of the Win32 profile functions.
 
 // GetPrivateProfileStringA: a value (cut at size - 1, result its length), or
-// with a null key the key list of the section (each name and the whole list
-// NUL-terminated; size - 2 when it did not fit).
+// with a null key the key list of the section, with a null section the
+// names of the sections (each name and the whole list NUL-terminated;
+// size - 2 when it did not fit).
 uint32_t PfGetProfileString(const char* section, const char* key, const char* def,
                             char* buf, uint32_t size, const char* file);
 // GetPrivateProfileSectionA: every line of the section but comments, as

@@ -173,14 +173,14 @@ uint32_t CopyValue(char* buf, uint32_t size, const std::string& value) {
     return uint32_t(len);
 }
 
-uint32_t CopyKeyList(char* buf, uint32_t size, const Section& section) {
+// A list of names, each NUL-terminated, ending in a second NUL.
+uint32_t CopyNames(char* buf, uint32_t size, const std::vector<const std::string*>& names) {
     if (size <= 2) return 0;  // no room for a name and the two NULs
     uint32_t left = size;
     char* p = buf;
-    for (const Key& k : section.keys) {
+    for (const std::string* name : names) {
         if (left <= 2) break;
-        if (k.name.empty() || k.name[0] == ';' || !k.hasValue) continue;
-        BufCopy(p, left - 1, k.name.c_str());
+        BufCopy(p, left - 1, name->c_str());
         size_t len = strlen(p);
         left -= uint32_t(len + 1);
         p += len + 1;
@@ -191,6 +191,22 @@ uint32_t CopyKeyList(char* buf, uint32_t size, const Section& section) {
         return size - 2;
     }
     return size - left;
+}
+
+uint32_t CopyKeyList(char* buf, uint32_t size, const Section& section) {
+    std::vector<const std::string*> names;
+    for (const Key& k : section.keys)
+        if (!k.name.empty() && k.name[0] != ';' && k.hasValue) names.push_back(&k.name);
+    return CopyNames(buf, size, names);
+}
+
+// The names of the sections in file order, repeats included; the keys
+// before the first header have no section to name.
+uint32_t CopySectionNames(char* buf, uint32_t size, const Profile& profile) {
+    std::vector<const std::string*> names;
+    for (const Section& s : profile.sections)
+        if (!s.name.empty()) names.push_back(&s.name);
+    return CopyNames(buf, size, names);
 }
 
 // The section's lines as GetPrivateProfileSectionW lays them out; the cuts
@@ -238,16 +254,13 @@ uint32_t PfGetProfileString(const char* section, const char* key, const char* de
     if (!buf || size == 0) return 0;
     std::string defText = def ? def : "";
     const Profile* profile = Cached(file);
-    if (!section) {
-        // Section names: only the key lists are used by the program.
+    if (!section || !key) {
         buf[0] = '\0';
         if (size > 1) buf[1] = '\0';
-        return 0;
     }
+    if (!section) return profile ? CopySectionNames(buf, size, *profile) : 0;
     if (!key) {
         const Section* s = profile ? FindSection(*profile, section) : nullptr;
-        buf[0] = '\0';
-        if (size > 1) buf[1] = '\0';
         uint32_t ret = s ? CopyKeyList(buf, size, *s) : 0;
         if (!buf[0]) ret = CopyValue(buf, size, defText);
         return ret;

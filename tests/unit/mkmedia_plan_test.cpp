@@ -1,6 +1,8 @@
 // The media builder's FAT12 rules and the placement of packages on disks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tools/mkmedia/diskplan.h"
 
 namespace {
@@ -125,22 +127,36 @@ TEST(DiskRules, RefuseWhatOldLayoutToolsLetSlip) {
 
 // Every disk is asked for once, in ascending order: the archives' disks never
 // go back, a package's archives lie on distinct disks, each file is placed
-// once and in order, and every disk keeps the FAT12 rules.
+// once, an archive's members in order, and every disk keeps the FAT12 rules.
 void ExpectSoundPlan(const MediaPreset& media, const std::vector<PlanPackage>& packages,
                      const DiskPlan& plan) {
     int lastDisk = 1;
-    std::vector<size_t> next(packages.size());
+    std::vector<std::vector<int>> placed(packages.size());
+    for (size_t p = 0; p < packages.size(); ++p) placed[p].assign(packages[p].files.size(), 0);
     std::vector<int> lastOfPackage(packages.size(), 0);
     for (const PlannedArchive& a : plan.archives) {
         EXPECT_GE(a.disk, lastDisk);
         EXPECT_GT(a.disk, lastOfPackage[a.package]);
-        EXPECT_EQ(a.first, next[a.package]);
+        EXPECT_TRUE(std::is_sorted(a.files.begin(), a.files.end()));
         lastDisk = a.disk;
         lastOfPackage[a.package] = a.disk;
-        next[a.package] += a.count;
+        for (size_t i : a.files) ++placed[a.package][i];
     }
-    for (size_t p = 0; p < packages.size(); ++p) EXPECT_EQ(next[p], packages[p].files.size());
+    for (size_t p = 0; p < packages.size(); ++p)
+        EXPECT_EQ(placed[p], std::vector<int>(packages[p].files.size(), 1)) << packages[p].name;
     for (const std::vector<DiskEntry>& disk : plan.disks) EXPECT_EQ(DiskProblem(media, disk), "");
+}
+
+// "disk:archive:members" for each archive.
+std::vector<std::string> Layout(const std::vector<PlanPackage>& packages, const DiskPlan& plan) {
+    std::vector<std::string> seen;
+    for (const PlannedArchive& a : plan.archives) {
+        std::string members;
+        for (size_t i : a.files)
+            members += (members.empty() ? "" : ",") + packages[a.package].files[i].storedName;
+        seen.push_back(std::to_string(a.disk) + ":" + a.name + ":" + members);
+    }
+    return seen;
 }
 
 TEST(DiskPlan, PlacesPackagesDiskByDiskInInstallOrder) {
@@ -152,17 +168,23 @@ TEST(DiskPlan, PlacesPackagesDiskByDiskInInstallOrder) {
     ASSERT_TRUE(PlanDisks(floppy, kSetup, packages, plan, error)) << error;
     ExpectSoundPlan(floppy, packages, plan);
 
-    std::vector<std::string> seen;
-    for (const PlannedArchive& a : plan.archives)
-        seen.push_back(std::to_string(a.disk) + ":" + a.name + ":" + std::to_string(a.count));
     // Disk 1 holds the setup files and one file of Alpha; disk 2 the rest of
     // Alpha and what fits of Beta; disk 3 the rest.
-    EXPECT_EQ(seen,
-              (std::vector<std::string>{"1:ALPH0101.ARC:1", "2:ALPH0102.ARC:2", "2:BETA0201.ARC:1",
-                                        "3:BETA0202.ARC:1", "3:GAMM0301.ARC:1"}));
+    EXPECT_EQ(Layout(packages, plan),
+              (std::vector<std::string>{"1:ALPH0101.ARC:F0.FF1", "2:ALPH0102.ARC:F1.FF1,F2.FF1",
+                                        "2:BETA0201.ARC:F0.FF1", "3:BETA0202.ARC:F1.FF1",
+                                        "3:GAMM0301.ARC:F0.FF1"}));
     ASSERT_EQ(plan.disks.size(), 3u);
     EXPECT_EQ(plan.disks[0][0].name, "SETUP.EXE");
     EXPECT_EQ(plan.disks[0][3].size, ArchiveBytes(150000, 6, 1));
+
+    // A file too big for the room left does not end the disk: the smaller
+    // ones after it fill it, and the set takes two disks, not three.
+    std::vector<PlanPackage> mixed = {Package("Mixed", {200000, 250000, 100000, 50000})};
+    ASSERT_TRUE(PlanDisks(floppy, kSetup, mixed, plan, error)) << error;
+    ExpectSoundPlan(floppy, mixed, plan);
+    EXPECT_EQ(Layout(mixed, plan), (std::vector<std::string>{"1:MIXE0101.ARC:F0.FF1,F3.FF1",
+                                                             "2:MIXE0102.ARC:F1.FF1,F2.FF1"}));
 }
 
 TEST(DiskPlan, RootEntriesAndOneDirectoryMedia) {

@@ -93,6 +93,14 @@ const StringVector kStringVectors[] = {
      100, "dflt|"},
     {"a line without = is a key without value", "[S]\r\nplain\r\nk=v\r\n", "S", "plain",
      "dflt", 100, "dflt|"},
+    {"section names", kScript, nullptr, nullptr, "", 100, "Install|Packages||"},
+    {"section names keep repeats and case, not the keys before them",
+     "k=v\r\n[S]\r\n[T]\r\n[]\r\n[s]\r\nx=1\r\n", nullptr, nullptr, "dflt", 100, "S|T|s||"},
+    {"section names that do not fit give size - 2", kScript, nullptr, nullptr, "", 12,
+     "Install|Pa|"},
+    {"section names that fit exactly also give size - 2", kScript, nullptr, nullptr, "", 18,
+     "Install|Packages|"},
+    {"section names of a missing file are empty", nullptr, nullptr, nullptr, "dflt", 100, "|"},
 };
 
 std::string Unbar(const char* text) {

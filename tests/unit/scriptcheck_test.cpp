@@ -97,6 +97,35 @@ TEST_F(ScriptCheckTest, InstallSection) {
     });
 }
 
+TEST_F(ScriptCheckTest, Sections) {
+    CheckAll({
+        {Script(kPackages, kDisk1, "[icons]\n[WINIniData]\n[Run16Items]\n[deletefiles]\n"), {}},
+        {"[Install]\n" + std::string(kInstall) + "[Pakages]\n" + kPackages + "[Disk1]\n" + kDisk1,
+         {F("Pakages:: error: the setup reads no section of this name: did you mean "
+            "[Packages]?"),
+          F("Packages:: error: the section is missing or has no key: the setup offers no package "
+            "and installs nothing"),
+          F("Disk1:Fonts: error: no package's name begins this key (case counts): its archive is "
+            "never extracted")}},
+        {Script(kPackages, kDisk1,
+                "[Icon]\nGroupName=Test\n[WinIniDate]\nVersion=1\n[RunItem]\n[Run23Items]\n"
+                "[DelteFiles]\n[Disk01]\n[Notes]\n[Instal]\n"),
+         {F("Icon:: error: the setup reads no section of this name: did you mean [Icons]?"),
+          F("WinIniDate:: error: the setup reads no section of this name: did you mean "
+            "[WinIniData]?"),
+          F("RunItem:: error: the setup reads no section of this name: did you mean [RunItems]?"),
+          F("Run23Items:: error: the setup reads no section of this name: did you mean "
+            "[Run32Items]?"),
+          F("DelteFiles:: error: the setup reads no section of this name: did you mean "
+            "[DeleteFiles]?"),
+          F("Disk01:: warning: the setup reads no section of this name"),
+          F("Notes:: warning: the setup reads no section of this name"),
+          F("Instal:: error: the setup reads no section of this name: did you mean [Install]?")}},
+        {Script(kPackages, kDisk1, "[Icons]\nGroupName=Test\n[ICONS]\nMore=X.EXE\n"),
+         {F("ICONS:: error: the section is written again; the setup reads the first one only")}},
+    });
+}
+
 TEST_F(ScriptCheckTest, PackageTable) {
     CheckAll({
         {Script(ManyKeys(22, "Package", "P,P,1,1,FF1,0")),
@@ -140,9 +169,9 @@ TEST_F(ScriptCheckTest, PackageTable) {
         {Script("Fonts=Fonts,FONTS,x,big,FF2,maybe,extra\n"),
          {F("Packages:Fonts: warning: the number of files \"x\" reads as 0"),
           F("Packages:Fonts: warning: the size in K \"big\" reads as 0"),
-          F("Packages:Fonts: error: unknown type keyword \"FF2\" (FF1, TTF, FF12TTF or DLL): the "
-            "package "
-            "goes below the destination and gets no font repair"),
+          F("Packages:Fonts: warning: the type \"FF2\" is none of FF1, TTF, FF12TTF and DLL: the "
+            "setup installs the package as plain files into its directory, without font repair "
+            "(write FILES for that)"),
           F("Packages:Fonts: warning: the optional flag \"maybe\" reads as 0: the package is "
             "required"),
           F("Packages:Fonts: warning: the setup reads six fields and ignores \"extra\"")}},
@@ -150,6 +179,33 @@ TEST_F(ScriptCheckTest, PackageTable) {
          {F("Packages:Fonts: error: the size \"3000000\" is more than the 2097151 K the setup can "
             "count")}},
         {Script("Fonts=Fonts, FONTS , 1 , 1 ,ttf, 1\n"), {}},
+        // Plain files: the word FILES, or the type left off a required package.
+        {Script("Fonts=Fonts,FONTS,1,1,files,1\nDocs=Docs,DOCS,1,1,FILES\n",
+                "Fonts=FONTS.ARC\nDocs=DOCS.ARC\n"),
+         {}},
+        {Script("", ""),
+         {F("Packages:: error: the section is missing or has no key: the setup offers no package "
+            "and installs nothing")}},
+        {"[Install]\n" + std::string(kInstall) + "[Disk1]\n",
+         {F("Packages:: error: the section is missing or has no key: the setup offers no package "
+            "and installs nothing")}},
+        // A disk key belongs to every package whose name begins it.
+        {Script(std::string(kPackages) + "Font=Font,FONT,1,1,FF1,0\nFon=Fon,FON,1,1,FF1,1\n",
+                "Fonts=FONTS.ARC\nFont=FONT.ARC\nFon=FON.ARC\nfont=X.ARC\n"),
+         {F("Packages:Fonts: error: the name begins with the name of the package Font (case "
+            "counts): the setup extracts the archives of Fonts for Font as well; rename one of "
+            "them"),
+          F("Packages:Fonts: error: the name begins with the name of the package Fon (case "
+            "counts): the setup extracts the archives of Fonts for Fon as well; rename one of "
+            "them"),
+          F("Packages:Font: error: the name begins with the name of the package Fon (case "
+            "counts): the setup extracts the archives of Font for Fon as well; rename one of "
+            "them"),
+          F("Disk1:font: error: no package's name begins this key (case counts): its archive is "
+            "never extracted")}},
+        {Script(std::string(kPackages) + "FONT=Font,FONT,1,1,FF1,0\n",
+                "Fonts=FONTS.ARC\nFONT=FONT.ARC\n"),
+         {}},
     });
 }
 
@@ -177,7 +233,6 @@ TEST_F(ScriptCheckTest, PackageDirectories) {
 }
 
 TEST_F(ScriptCheckTest, DiskSections) {
-    const std::string twoPackages = std::string(kPackages) + "Font=Font,FONT,1,1,FF1,0\n";
     CheckAll({
         {Script(kPackages, std::string(kDisk1) + "orphan=ORPHAN.ARC\nfonts2=F2.ARC\n"),
          {F("Disk1:orphan: error: no package's name begins this key (case counts): its archive is "
@@ -186,10 +241,6 @@ TEST_F(ScriptCheckTest, DiskSections) {
           F("Disk1:fonts2: error: no package's name begins this key (case counts): its archive is "
             "never "
             "extracted")}},
-        {Script(twoPackages, "Fonts=FONTS.ARC\nFont=FONT.ARC\n"),
-         {F("Disk1:Fonts: error: the key begins with the names of the packages Fonts and Font: "
-            "each of "
-            "them extracts its archive")}},
         {Script(kPackages, std::string(kDisk1) + "Fonts2=\n"),
          {F("Disk1:Fonts2: warning: the value is empty: the setup passes over the key")}},
         {Script(kPackages, "Fonts=AVERYLONGNAME.ARC\n"),
@@ -205,10 +256,6 @@ TEST_F(ScriptCheckTest, DiskSections) {
             "answer 500 as too much data: it walks the list cut short and never extracts the "
             "archives of "
             "the keys that do not fit")}},
-        {Script(twoPackages, "Fonts=FONTS.ARC\n"),
-         {F("Disk1:Fonts: error: the key begins with the names of the packages Fonts and Font: "
-            "each of "
-            "them extracts its archive")}},
         {Script(std::string(kPackages) + "Extra=Extra,EXTRA,1,1,FF1,1\n"),
          {F("Packages:Extra: warning: no disk section names an archive of this package: nothing is "
             "installed for it")}},
@@ -251,6 +298,29 @@ TEST_F(ScriptCheckTest, Icons) {
                 group + "Read Me=%I\\READ.EXE,%I\\READ.ICO\nGroupName=Second\n"
                         "ProdInfo=About,%I\\ABOUT.EXE\n"),
          {}},
+        // Files of an optional package: the icon is made whether or not it is chosen.
+        {Script(std::string(kPackages) + "Docs=Docs,DOCS,1,1,FILES,1\nMore=M,DOCS\\MORE,1,1,FILES,"
+                                         "1\nAbs=A,%W\\ABS,1,1,FILES,1\nDrv=D,X,1,1,DLL,1\n",
+                std::string(kDisk1) + "Docs=D.ARC\nMore=M.ARC\nAbs=A.ARC\nDrv=V.ARC\n",
+                group + "Guide=%W\\NOTEPAD.EXE \"%I\\DOCS\\GUIDE.TXT\"\n"
+                        "More=%I\\DOCS\\MORE\\M.EXE\nIcon=X.EXE,%i\\docs\\d.ico\n"
+                        "Abs=%W\\ABS\\A.EXE\nFonts=%I\\FONTS\\F.EXE\nDocsDir=%I\\DOCS\n"
+                        "Sys=%S\\X\\V.DLL\nProdInfo=About,%I\\DOCS\\ABOUT.EXE\n"),
+         {F("Icons:Guide: warning: \"C:\\TEST\\DOCS\\GUIDE.TXT\" lies in the directory of the "
+            "optional package Docs: when the user leaves it out, the setup makes the icon all the "
+            "same, and it points to nothing"),
+          F("Icons:More: warning: \"C:\\TEST\\DOCS\\MORE\\M.EXE\" lies in the directory of the "
+            "optional package Docs or More: when the user leaves it out, the setup makes the icon "
+            "all the same, and it points to nothing"),
+          F("Icons:Icon: warning: \"C:\\TEST\\docs\\d.ico\" lies in the directory of the "
+            "optional package Docs: when the user leaves it out, the setup makes the icon all the "
+            "same, and it points to nothing"),
+          F("Icons:Abs: warning: \"" + WindowsDir() +
+            "\\ABS\\A.EXE\" lies in the directory of the optional package Abs: when the user "
+            "leaves it out, the setup makes the icon all the same, and it points to nothing"),
+          F("Icons:ProdInfo: warning: \"C:\\TEST\\DOCS\\ABOUT.EXE\" lies in the directory of "
+            "the optional package Docs: when the user leaves it out, the setup makes the icon and "
+            "runs the command at the end all the same")}},
         {Script(kPackages, kDisk1,
                 "[Icons]\n" + ManyKeys(40, "Icon", "X.EXE") + "GroupName=Test\n"),
          {F("Icons:: error: the key list needs 571 bytes; the setup reads it into 500 and takes "
@@ -309,6 +379,14 @@ TEST_F(ScriptCheckTest, RunItemsAndDeleteFiles) {
          {F("RunItems:" + question +
             ": error: the key is longer than 181 characters: the question "
             "\"Do you want to ...\" is cut")}},
+        {Script(std::string(kPackages) + "Docs=Docs,DOCS,1,1,FILES,1\nReq=R,REQ,1,1,FILES\n"
+                                         "Both=B,REQ,1,1,FILES,1\n",
+                std::string(kDisk1) + "Docs=D.ARC\nReq=R.ARC\nBoth=B.ARC\n",
+                "[RunItems]\nread it=%W\\NOTEPAD.EXE %I\\DOCS\\READ.TXT,1\n"
+                "[Run32Items]\nrequired=%I\\REQ\\RUN.EXE\n"),
+         {F("RunItems:read it: warning: \"C:\\TEST\\DOCS\\READ.TXT\" lies in the directory of "
+            "the optional package Docs: when the user leaves it out, the setup runs the command "
+            "all the same")}},
         {Script(kPackages, kDisk1, "[Run32Items]\nBig=%I%I%I%I\n", install),
          {F("Run32Items:Big: error: the command line expands to more than 499 characters")}},
         {Script(kPackages, kDisk1, "[Run16Items]\n" + ManyKeys(22, "Run", "x")),
@@ -339,10 +417,27 @@ TEST_F(ScriptCheckTest, RunItemsAndDeleteFiles) {
 TEST_F(ScriptCheckTest, TemplatesLeaveDisksAndNumbersToTheMediaBuilder) {
     ScriptCheckOptions options;
     options.isTemplate = true;
-    EXPECT_EQ(
-        Check("[Install]\nname=Test\nBaseDir=C:\\TEST\n[Packages]\nFonts=Fonts,FONTS,?,?,FF1,0\n",
-              options),
-        std::vector<std::string>{});
+    const std::string tmpl =
+        "[Install]\nname=Test\nBaseDir=C:\\TEST\n[Packages]\nFonts=Fonts,FONTS,?,?,FF1,0\n";
+    EXPECT_EQ(Check(tmpl, options), std::vector<std::string>{});
+    // What makes a template: no disks, no disk section, a "?" for files or size.
+    struct Case {
+        std::string script;
+        bool isTemplate;
+    } cases[] = {
+        {tmpl, true},
+        {"[Install]\nname=T\n[Packages]\nA=A,A,1,1,FF1\nB=B,B,2,?,FF1\n", true},
+        {tmpl + "[Disk1]\nFonts=F.ARC\n", false},
+        {"[Install]\ndisks=1\n[Packages]\nFonts=Fonts,FONTS,?,?,FF1,0\n", false},
+        {"[Install]\nname=T\n[Packages]\nFonts=Fonts,FONTS,1,1,FF1,?\n", false},
+        {"[Install]\nname=T\n", false},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir / ("template" + std::to_string(++count) + ".ini");
+        WriteFile(path, c.script);
+        ASSERT_TRUE(UseScriptFile(path.c_str()));
+        EXPECT_EQ(IsScriptTemplate(), c.isTemplate) << c.script;
+    }
 }
 
 TEST_F(ScriptCheckTest, FindingsFormat) {

@@ -147,16 +147,31 @@ expect_in "$err" "LICENSE: the name has no dot"
 [ ! -e L.ARC ] || fail "refused archive left behind"
 run 1 create L.ARC NODIR
 expect_in "$err" "NODIR: not a directory"
+# A tree deeper than stored names (259 characters) or Windows paths go is
+# refused, its path shown as the host writes it.
+sep=/
+case "${arc[0]}" in *wine-run) sep='\' ;; esac
+level=$(printf 'L%.0s' {1..50})
+mkdir -p "DEEP/$level/$level/$level/$level/$level/$level"
+echo deep >"DEEP/$level/$level/$level/$level/$level/$level/X.TXT"
+run 1 create DEEP.ARC DEEP
+expect_in "$err" "arc: DEEP.ARC: DEEP${sep}${level}${sep}${level}${sep}"
+grep -qE ': (the tree is too deep|cannot list the directory)$' "$err" || fail "DEEP: $(cat "$err")"
+[ ! -e DEEP.ARC ] || fail "refused archive left behind"
 
-# Usage.
-run 2
-run 2 bogus
-expect_in "$err" "unknown command bogus"
-run 2 create ONLY.ARC
-expect_in "$err" "usage: arc create ARCHIVE DIR"
-run 2 list A B
-run 2 extract A B --bogus
-expect_in "$err" "unknown option --bogus"
+# Usage: an error is one line that points to --help.
+usage_error() {  # MESSAGE ARGS...: exit 2 and exactly that line
+    local message=$1
+    shift
+    run 2 "$@"
+    [ "$(cat "$err")" = "$message" ] || { cat "$err" >&2; fail "arc $*: not '$message'"; }
+}
+usage_error "arc: no command given (see arc --help)"
+usage_error "arc: unknown command bogus (see arc --help)" bogus
+usage_error "arc: wrong number of arguments: arc create ARCHIVE DIR (see arc create --help)" \
+    create ONLY.ARC
+usage_error "arc: wrong number of arguments: arc list ARCHIVE (see arc list --help)" list A B
+usage_error "arc: unknown option --bogus (see arc extract --help)" extract A B --bogus
 run 0 --help
 expect_in "$out" "arc extract ARCHIVE DESTDIR [--flat]"
 for cmd in create list test extract; do

@@ -2,16 +2,11 @@
 #include <cstring>
 
 #include "tools/arc/arc.h"
+#include "tools/common/toolcli.h"
 
 namespace {
 
-struct Command {
-    const char* name;
-    const char* usage;
-    const char* help;
-};
-
-const Command kCommands[] = {
+const ToolCommand kCommands[] = {
     {"create", "arc create ARCHIVE DIR",
      "Packs every file below DIR into ARCHIVE, in sorted order. Stored names are\n"
      "relative to DIR with backslashes; each member keeps the file's modification\n"
@@ -38,24 +33,16 @@ const char kExitHelp[] =
 
 void MainHelp(FILE* out) {
     fputs("usage: arc COMMAND ARGS...    (arc COMMAND --help for one command)\n\n", out);
-    for (const Command& c : kCommands) fprintf(out, "  %s\n", c.usage);
+    for (const ToolCommand& c : kCommands) fprintf(out, "  %s\n", c.usage);
     fprintf(out, "\n%s", kExitHelp);
 }
 
-int Usage(const char* message, const Command* c) {
-    fprintf(stderr, "arc: %s\n", message);
-    if (c)
-        fprintf(stderr, "usage: %s\n", c->usage);
-    else
-        MainHelp(stderr);
-    return EXIT_USAGE;
+// Bad usage of a command, or of arc itself when c is null.
+int Usage(const std::string& message, const ToolCommand* c) {
+    return UsageError("arc", c ? c->name : nullptr, message);
 }
 
-bool IsHelp(const char* arg) {
-    return !strcmp(arg, "--help") || !strcmp(arg, "-h");
-}
-
-int Run(const Command& c, int argc, char** argv) {
+int Run(const ToolCommand& c, int argc, char** argv) {
     bool flat = false;
     int n = 0;
     const char* args[2] = {nullptr, nullptr};
@@ -67,14 +54,15 @@ int Run(const Command& c, int argc, char** argv) {
         if (!strcmp(c.name, "extract") && !strcmp(argv[i], "--flat"))
             flat = true;
         else if (argv[i][0] == '-' && argv[i][1])
-            return Usage((std::string("unknown option ") + argv[i]).c_str(), &c);
+            return Usage(std::string("unknown option ") + argv[i], &c);
         else if (n < 2)
             args[n++] = argv[i];
         else
             return Usage("too many arguments", &c);
     }
     bool twoArgs = !strcmp(c.name, "create") || !strcmp(c.name, "extract");
-    if (n != (twoArgs ? 2 : 1)) return Usage("wrong number of arguments", &c);
+    if (n != (twoArgs ? 2 : 1))
+        return Usage(std::string("wrong number of arguments: ") + c.usage, &c);
     if (!strcmp(c.name, "create")) return CmdCreate(args[0], args[1]);
     if (!strcmp(c.name, "list")) return CmdList(args[0]);
     if (!strcmp(c.name, "test")) return CmdTest(args[0]);
@@ -95,7 +83,7 @@ int main(int argc, char** argv) {
         MainHelp(stdout);
         return EXIT_OK;
     }
-    for (const Command& c : kCommands)
+    for (const ToolCommand& c : kCommands)
         if (!strcmp(argv[1], c.name)) return Run(c, argc - 2, argv + 2);
-    return Usage((std::string("unknown command ") + argv[1]).c_str(), nullptr);
+    return Usage(std::string("unknown command ") + argv[1], nullptr);
 }

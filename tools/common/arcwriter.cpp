@@ -10,6 +10,7 @@
 #include "platform/namelist.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
+#include "tools/common/toolcli.h"
 
 namespace {
 
@@ -266,13 +267,13 @@ bool ArcListFiles(const std::string& dir, const std::string& prefix,
                   std::vector<std::string>& names, std::string& error) {
     // Stored names stop at 259 characters; deeper trees (or link loops) end here.
     if (prefix.size() >= 260) {
-        error = dir + "\\" + prefix + ": the tree is too deep";
+        error = HostJoin(dir, prefix) + ": the tree is too deep";
         return false;
     }
     std::string here = prefix.empty() ? dir : dir + "\\" + prefix;
     std::vector<std::string> files, dirs;
     if (!PfFindFiles((here + "\\*").c_str(), files) || !PfFindDirs((here + "\\*").c_str(), dirs)) {
-        error = here + ": cannot list the directory";
+        error = (prefix.empty() ? dir : HostJoin(dir, prefix)) + ": cannot list the directory";
         return false;
     }
     for (const std::string& f : files) names.push_back(prefix.empty() ? f : prefix + "\\" + f);

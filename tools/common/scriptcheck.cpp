@@ -187,6 +187,7 @@ std::vector<ScriptFinding> ScriptChecker::Run() {
     // The setup reads the table before it knows the destination.
     tableRead_ = ReadPackages() != 0;
     CheckInstall();
+    CheckSections();
     CheckPackages();
     CheckDisks();
     CheckIcons();

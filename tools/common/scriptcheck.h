@@ -26,8 +26,13 @@ struct ScriptCheckOptions {
 // be looked for in the Windows directory). False when it does not fit.
 bool UseScriptFile(const char* path);
 
-// Checks the script szIniFile names, in the order Install, Packages, the
-// disk sections, Icons, WinIniData, the run items and DeleteFiles. The
+// True when the script szIniFile is a template of the media builder: no
+// "disks" key, no disk section, and "?" for a package's files or size.
+bool IsScriptTemplate();
+
+// Checks the script szIniFile names, in the order Install, the sections
+// themselves (unknown or repeated names), Packages, the disk sections,
+// Icons, WinIniData, the run items and DeleteFiles. The
 // setup's globals (the package table, dest_path, szTitle, szWinFontDir when
 // empty) are filled as the setup fills them; message boxes are swallowed.
 std::vector<ScriptFinding> CheckScript(const ScriptCheckOptions& options);

@@ -1,4 +1,5 @@
 // The script checker: icons, WIN.INI data, run items and files to delete.
+#include <algorithm>
 #include <cstring>
 
 #include "app/globals.h"
@@ -39,6 +40,29 @@ SectionEntry SplitSectionEntry(const std::string& text) {
         e.hasValue ? text.substr(v, end == std::string::npos ? std::string::npos : end - v) : "";
     e.rest = end == std::string::npos ? "" : text.substr(end);
     return e;
+}
+
+// The blank-separated words of a command line, quotes dropped.
+std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    size_t p = 0;
+    while ((p = line.find_first_not_of(" \t", p)) != std::string::npos) {
+        size_t end = std::min(line.find_first_of(" \t", p), line.size());
+        std::string word = line.substr(p, end - p);
+        word.erase(std::remove(word.begin(), word.end(), '"'), word.end());
+        if (!word.empty()) words.push_back(word);
+        p = end;
+    }
+    return words;
+}
+
+// Where the setup extracts a package, with the default destination; empty
+// for the system directory, which holds more than any package.
+std::string PackageDir(const Package& p) {
+    if (p.bSystemDir || !p.szDirectory[0]) return "";
+    std::string dir = p.bAbsoluteDir ? "" : dest_path;
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    return dir + p.szDirectory;
 }
 
 bool HasParentPart(const std::string& path) {
@@ -123,6 +147,36 @@ void ScriptChecker::CheckIcon(const std::string& name, const std::string& title,
                 "the Program Manager command for the icon is longer than " +
                     NumberText(DDE_COMMAND_SIZE - 1) +
                     " characters: without shell links the icon is not made");
+    if (fits)
+        CheckOptionalFiles("Icons", name, cmdLine + " " + iconFile,
+                           name == "ProdInfo"
+                               ? "the setup makes the icon and runs the command at the end all "
+                                 "the same"
+                               : "the setup makes the icon all the same, and it points to nothing");
+}
+
+void ScriptChecker::CheckOptionalFiles(const char* section, const std::string& key,
+                                       const std::string& commandLine,
+                                       const std::string& consequence) {
+    for (const std::string& word : Words(commandLine)) {
+        std::string optional;
+        bool required = false;
+        for (int i = 0; tableRead_ && i < iNumPackages; ++i) {
+            const std::string dir = PackageDir(Packages[i]);
+            if (dir.empty() || word.size() <= dir.size() || word[dir.size()] != '\\' ||
+                !StrPrefixNoCase(word.c_str(), dir.c_str(), dir.size()))
+                continue;
+            required = required || !Packages[i].bOptional;
+            if (Packages[i].bOptional)
+                optional += (optional.empty() ? "" : " or ") + std::string(Packages[i].szName);
+        }
+        // A file in a required package's directory may well come from it.
+        if (required || optional.empty()) continue;
+        Warning(section, key,
+                QuoteText(word) + " lies in the directory of the optional package " + optional +
+                    ": when the user leaves it out, " + consequence);
+        return;
+    }
 }
 
 void ScriptChecker::CheckWinIni() {
@@ -191,6 +245,8 @@ void ScriptChecker::CheckRunList(const char* section) {
             Error(section, name,
                   "the command line expands to more than " + NumberText(SCRIPT_COMMAND_SIZE - 1) +
                       " characters");
+        else
+            CheckOptionalFiles(section, name, command, "the setup runs the command all the same");
     }
 }
 

@@ -7,12 +7,9 @@
 #include "platform/platform.h"
 #include "tools/common/archivecheck.h"
 #include "tools/common/scriptcheck_parts.h"
+#include "tools/common/toolcli.h"
 
 namespace {
-
-// Disk sections outside 1 to disks are looked for up to here; the walk over
-// the disks themselves stops here too.
-const int LAST_PROBED_DISK = 99;
 
 std::string DiskSection(int disk) {
     return "Disk" + NumberText(disk);
@@ -25,16 +22,6 @@ bool IsFile(const std::string& path) {
 bool HasKeys(const std::string& section) {
     char list[8];
     return ReadKeyList(section.c_str(), list, sizeof list) != 0;
-}
-
-std::string PackageList(const std::vector<int>& rows) {
-    std::string text;
-    for (size_t i = 0; i < rows.size(); ++i)
-        text += std::string(i == 0                 ? ""
-                            : i + 1 == rows.size() ? " and "
-                                                   : ", ") +
-                Packages[rows[i]].szName;
-    return text;
 }
 
 }  // namespace
@@ -104,13 +91,10 @@ void ScriptChecker::CheckDiskKey(int disk, const std::string& key, const std::st
     bool leftOut = false;
     for (const std::string& name : leftOut_)
         leftOut = leftOut || key.compare(0, name.size(), name) == 0;
+    // A key of two packages is reported with their names.
     if (tableRead_ && owners.empty() && !leftOut)
         Error(section, key,
               "no package's name begins this key (case counts): its archive is never extracted");
-    else if (owners.size() > 1)
-        Error(section, key,
-              "the key begins with the names of the packages " + PackageList(owners) +
-                  ": each of them extracts its archive");
     ArchiveContents contents;
     // A cut name is reported already; no medium holds it.
     bool whole = !cut && (options_.media.empty() || CheckArchive(disk, key, archive, contents));
@@ -128,11 +112,11 @@ bool ScriptChecker::CheckArchive(int disk, const std::string& key, const std::st
     const std::string section = DiskSection(disk);
     const std::string dir = MediaDir(disk);
     if (dir.empty()) return false;  // more disks than media directories: reported once
-    const std::string path = dir + "\\" + archive;
+    const std::string path = HostJoin(dir, archive);
     if (!IsFile(path)) {
         std::string elsewhere;
         for (const std::string& other : options_.media)
-            if (elsewhere.empty() && IsFile(other + "\\" + archive)) elsewhere = other;
+            if (elsewhere.empty() && IsFile(HostJoin(other, archive))) elsewhere = other;
         Error(section, key,
               "the archive " + QuoteText(archive) + " is not in " + dir +
                   (elsewhere.empty() ? std::string()

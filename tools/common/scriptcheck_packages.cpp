@@ -12,11 +12,13 @@ namespace {
 const char* const kFieldNames[6] = {"description", "directory", "files",
                                     "size",        "type",      "optional flag"};
 const char* const kSystemTypes[] = {"TTF", "FF12TTF", "DLL"};
+// Any word but the four types means plain files; this is the one we write.
+const char kPlainType[] = "FILES";
 // The size field times 1024 must stay a signed 32-bit byte count.
 const long long MAX_SIZE_K = 0x7fffffffLL / 1024;
 
 bool IsKnownType(const char* keyword) {
-    if (StrEqualNoCase(keyword, "FF1")) return true;
+    if (StrEqualNoCase(keyword, "FF1") || StrEqualNoCase(keyword, kPlainType)) return true;
     for (const char* t : kSystemTypes)
         if (StrEqualNoCase(keyword, t)) return true;
     return false;
@@ -62,6 +64,10 @@ void ScriptChecker::CheckPackages() {
               NumberText(keys.size()) + " packages, more than the setup's " +
                   NumberText(MAX_PACKAGES) +
                   ": it shows \"Too many packages\" and installs no package");
+    if (!overflowed && keys.empty())
+        Error("Packages", "",
+              "the section is missing or has no key: the setup offers no package and "
+              "installs nothing");
     for (size_t i = 0; i < keys.size(); ++i) {
         bool repeated = false;
         for (size_t k = 0; k < i; ++k)
@@ -72,6 +78,25 @@ void ScriptChecker::CheckPackages() {
                   "both rows get the first one's value");
         else
             CheckPackage(keys, i);
+    }
+    CheckPackagePrefixes();
+}
+
+// A disk key belongs to every package whose name begins it, so each archive
+// of Fonts is extracted for a package Font as well.
+void ScriptChecker::CheckPackagePrefixes() {
+    for (int i = 0; tableRead_ && i < iNumPackages; ++i) {
+        const char* name = Packages[i].szName;
+        for (int k = 0; k < iNumPackages; ++k) {
+            const char* shorter = Packages[k].szName;
+            if (k == i || !*shorter || strcmp(name, shorter) == 0 ||
+                strncmp(name, shorter, strlen(shorter)) != 0)
+                continue;
+            Error("Packages", name,
+                  "the name begins with the name of the package " + std::string(shorter) +
+                      " (case counts): the setup extracts the archives of " + name + " for " +
+                      shorter + " as well; rename one of them");
+        }
     }
 }
 
@@ -110,10 +135,11 @@ void ScriptChecker::CheckPackageFields(const std::string& name, char* fields[], 
     if (n > 1 && !(n > 4 && IsSystemType(fields[4]))) CheckDirectoryField(name, fields[1]);
     CheckPackageNumbers(name, fields, n);
     if (n > 4 && !IsKnownType(fields[4]))
-        Error("Packages", name,
-              "unknown type keyword " + QuoteText(fields[4]) +
-                  " (FF1, TTF, FF12TTF or DLL): the package goes below the "
-                  "destination and gets no font repair");
+        Warning("Packages", name,
+                "the type " + QuoteText(fields[4]) +
+                    " is none of FF1, TTF, FF12TTF and DLL: the setup installs the package as "
+                    "plain files into its directory, without font repair (write " +
+                    kPlainType + " for that)");
     if (n > 5 && !IsCountField(fields[5]) && ScriptNumber(fields[5]) == 0)
         Warning(
             "Packages", name,

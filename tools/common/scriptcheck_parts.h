@@ -8,6 +8,13 @@
 #include "tools/common/archivecheck.h"
 #include "tools/common/scriptcheck.h"
 
+// Disk sections outside 1 to disks are looked for up to here; the walk over
+// the disks themselves stops here too.
+const int LAST_PROBED_DISK = 99;
+
+// The names of the script's sections in file order, repeats included.
+std::vector<std::string> ScriptSectionNames();
+
 class ScriptChecker {
 public:
     explicit ScriptChecker(const ScriptCheckOptions& options) : options_(options) {}
@@ -31,6 +38,7 @@ public:
     bool Expand(const std::string& text, size_t size, std::string& out);
 
     void CheckInstall();
+    void CheckSections();
     void CheckPackages();
     void CheckDisks();
     void CheckIcons();
@@ -42,6 +50,7 @@ private:
     void Add(bool error, const std::string& section, const std::string& key,
              const std::string& message);
     void CheckPackage(const std::vector<std::string>& keys, size_t index);
+    void CheckPackagePrefixes();
     void CheckPackageFields(const std::string& name, char* fields[], int n);
     void CheckPackageNumbers(const std::string& name, char* fields[], int n);
     void CheckDirectoryField(const std::string& name, const char* field);
@@ -55,6 +64,11 @@ private:
     bool CheckGroupName(const std::string& group);
     void CheckIcon(const std::string& name, const std::string& title, const char* cmdField,
                    const char* iconField);
+    // Warns when a word of the expanded command line names a file in the
+    // directory of an optional package: the entry is made or run whether
+    // or not the user chose that package (consequence says how).
+    void CheckOptionalFiles(const char* section, const std::string& key,
+                            const std::string& commandLine, const std::string& consequence);
 
     std::string MediaDir(int disk) const;
 

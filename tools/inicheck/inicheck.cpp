@@ -10,13 +10,14 @@
 #include "tools/common/branding.h"
 #include "tools/common/scriptcheck.h"
 #include "tools/common/scripttext.h"
+#include "tools/common/toolcli.h"
 
 namespace {
 
 const int kClean = 0, kFindings = 1, kUnusable = 2;
 
 const char kUsage[] =
-    "usage: inicheck SCRIPT [--codepage N] [--media DIR...]\n"
+    "usage: inicheck SCRIPT [--codepage N] [--template | --media DIR...]\n"
     "\n"
     "Reads the install script SCRIPT with the setup's own reader and prints one\n"
     "line per problem:\n"
@@ -30,12 +31,18 @@ const char kUsage[] =
     "\n"
     "The script's bytes are read as the setup reads them, in the ANSI code page\n"
     "of the users' Windows; text saved as UTF-8, a byte-order mark or lines\n"
-    "ending in CR alone are named. A logo.bmp or credits.txt beside SCRIPT (as\n"
-    "in a product directory) is checked as mkmedia uses it:\n"
+    "ending in CR alone are named. A template is read as mkmedia converts it\n"
+    "from UTF-8. A logo.bmp or credits.txt beside SCRIPT (as in a product\n"
+    "directory) is checked as mkmedia uses it:\n"
     "\n"
     "  FILE:LINE: error: MESSAGE\n"
     "\n"
     "  --codepage N     the code page: 1252 (default), 1250, 1251, 1253 to 1257\n"
+    "  --template       SCRIPT is a template of mkmedia, which writes the disks,\n"
+    "                   the disk sections and the packages' files and sizes (?):\n"
+    "                   those go unchecked. Without --media, a script with no\n"
+    "                   \"disks\" key, no [DiskN] section and a \"?\" for a\n"
+    "                   package's files or size is read as a template anyway\n"
     "  --media DIR...   also check the archives the disk sections name: one\n"
     "                   directory for all disks (a CD), or one per disk in order\n"
     "\n"
@@ -47,8 +54,8 @@ int Unusable(const std::string& message) {
     return kUnusable;
 }
 
-bool IsHelp(const char* arg) {
-    return !strcmp(arg, "--help") || !strcmp(arg, "-h");
+int Usage(const std::string& message) {
+    return UsageError("inicheck", nullptr, message);
 }
 
 // The directory of a path as given ("" for the current one).
@@ -62,7 +69,7 @@ std::string DirectoryOf(const std::string& path) {
 int main(int argc, char** argv) {
     const char* script = nullptr;
     ScriptCheckOptions options;
-    bool media = false;
+    bool media = false, isTemplate = false;
     const CodePage* page = FindCodePage(1252);
     for (int i = 1; i < argc; ++i) {
         if (IsHelp(argv[i])) {
@@ -72,21 +79,24 @@ int main(int argc, char** argv) {
         if (!strcmp(argv[i], "--codepage")) {
             char* end = nullptr;
             page = i + 1 < argc ? FindCodePage(int(strtol(argv[++i], &end, 10))) : nullptr;
-            if (!page || *end)
-                return Unusable("--codepage needs one of " + CodePageNumbers() + "\n" + kUsage);
+            if (!page || *end) return Usage("--codepage needs one of " + CodePageNumbers());
         } else if (!strcmp(argv[i], "--media"))
             media = true;
+        else if (!strcmp(argv[i], "--template"))
+            isTemplate = true;
         else if (argv[i][0] == '-' && argv[i][1])
-            return Unusable(std::string("unknown option ") + argv[i] + "\n" + kUsage);
+            return Usage(std::string("unknown option ") + argv[i]);
         else if (media)
             options.media.push_back(argv[i]);
         else if (!script)
             script = argv[i];
         else
-            return Unusable(std::string("more than one script\n") + kUsage);
+            return Usage("more than one script");
     }
-    if (!script) return Unusable(std::string("no script given\n") + kUsage);
-    if (media && options.media.empty()) return Unusable("--media needs a directory");
+    if (!script) return Usage("no script given");
+    if (media && options.media.empty()) return Usage("--media needs a directory");
+    if (media && isTemplate)
+        return Usage("--media checks the disks of a written script, not a template");
 
     std::string raw;
     if (!ReadWholeFile(script, raw)) return Unusable(std::string(script) + ": cannot be read");
@@ -96,7 +106,26 @@ int main(int argc, char** argv) {
         return Unusable(std::string(script) +
                         ": its full path is longer than the setup's 143 characters");
 
-    const std::vector<ScriptFinding> bytes = CheckScriptBytes(raw, *page);
+    // A template is checked as mkmedia writes it for the disks: converted
+    // from UTF-8 into the code page. Any other script as its bytes stand.
+    options.isTemplate = isTemplate || (!media && IsScriptTemplate());
+    std::vector<ScriptFinding> bytes;
+    ScratchFile converted;
+    if (options.isTemplate) {
+        std::string text, error;
+        bytes = ConvertTemplate(raw, *page, text);
+        // What cannot be converted leaves no whole script to read.
+        if (HasErrors(bytes)) {
+            for (const ScriptFinding& f : bytes) puts(FormatFinding(script, f).c_str());
+            return kFindings;
+        }
+        if (!converted.Write(text, error)) return Unusable(error);
+        if (!UseScriptFile(converted.Path().c_str()))
+            return Unusable(converted.Path() +
+                            ": its full path is longer than the setup's 143 characters");
+    } else {
+        bytes = CheckScriptBytes(raw, *page);
+    }
     for (const ScriptFinding& f : bytes) puts(FormatFinding(script, f).c_str());
     const std::vector<ScriptFinding> findings = CheckScript(options);
     for (const ScriptFinding& f : findings)

@@ -34,6 +34,9 @@ foreach(case "every_problem.ini;--media;DISK1;DISK2" "too_many.ini")
   list(GET case 0 script)
   string(REPLACE ".ini" ".expected" expected_file ${script})
   file(READ ${SRC}/tests/${expected_file} expected)
+  if(NOT RUN)
+    string(REPLACE "DISK1\\BROKEN" "DISK1/BROKEN" expected "${expected}")
+  endif()
   execute_process(COMMAND ${RUN} ${INICHECK} ${case} WORKING_DIRECTORY ${WORK}
                   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   string(REPLACE "\r" "" out "${out}")
@@ -48,11 +51,26 @@ endforeach()
 file(WRITE ${WORK}/clean.ini "[Install]\nname=Clean\nBaseDir=C:\\CLEAN\ndisks=1\n[Packages]\n"
                              "Fonts=Fonts,FONTS,1,1,FF1,0\n[Disk1]\nFonts=ONE.ARC\n")
 run_tool(0 "^$" ${INICHECK} clean.ini)
+# A template as mkmedia reads it: by itself, or with --template.
+file(WRITE ${WORK}/template.ini "[Install]\nname=T\nBaseDir=C:\\T\n[Packages]\n"
+                                "Fonts=Fonts,FONTS,?,?,FF1,0\nDocs=Docs,DOCS,?,?,FILES,1\n")
+file(WRITE ${WORK}/numbered.ini "[Install]\nname=T\nBaseDir=C:\\T\n[Packages]\n"
+                                "Fonts=Fonts,FONTS,1,1,FF1,0\n")
+run_tool(0 "^$" ${INICHECK} template.ini)
+run_tool(0 "^$" ${INICHECK} numbered.ini --template)
+run_tool(1 "numbered.ini:Install:disks: error: the key is missing" ${INICHECK} numbered.ini)
+run_tool(1 "template.ini:Install:disks: error: the key is missing" ${INICHECK} template.ini
+         --media .)
+# Usage: --help on standard output; a usage error is one line.
 run_tool(0 "^usage: inicheck SCRIPT" ${INICHECK} --help)
-run_tool(2 "no script given" ${INICHECK})
-run_tool(2 "unknown option --frobnicate" ${INICHECK} clean.ini --frobnicate)
-run_tool(2 "more than one script" ${INICHECK} clean.ini clean.ini)
-run_tool(2 "--media needs a directory" ${INICHECK} clean.ini --media)
+run_tool(0 "^usage: inicheck SCRIPT" ${INICHECK} clean.ini -h)
+run_tool(2 "^inicheck: no script given \\(see inicheck --help\\)\n$" ${INICHECK})
+run_tool(2 "^inicheck: unknown option --frobnicate \\(see inicheck --help\\)\n$" ${INICHECK}
+         clean.ini --frobnicate)
+run_tool(2 "^inicheck: more than one script \\(see" ${INICHECK} clean.ini clean.ini)
+run_tool(2 "^inicheck: --media needs a directory \\(see" ${INICHECK} clean.ini --media)
+run_tool(2 "^inicheck: --media checks the disks of a written script, not a template \\(see"
+         ${INICHECK} template.ini --template --media .)
 run_tool(2 "missing.ini: cannot be read" ${INICHECK} missing.ini)
 run_tool(2 "NODISK: no such directory" ${INICHECK} clean.ini --media NODISK)
 run_tool(2 "--codepage needs one of 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257"

@@ -45,23 +45,6 @@ std::vector<PlanPackage> PlanPackages(const Product& product) {
     return packages;
 }
 
-bool Plan(const Product& product, const std::vector<ScriptLine>& lines, const MediaPreset& media,
-          DiskPlan& plan, std::string& script, std::string& error) {
-    const std::vector<PlanPackage> packages = PlanPackages(product);
-    uint64_t room = 0;
-    for (int round = 0; round < MAX_PLAN_ROUNDS; ++round) {
-        if (!PlanDisks(media, SetupEntries(product, room), packages, plan, error)) return false;
-        script = MediaScript(lines, product, media, plan);
-        if (ClusterBytes(script.size(), media.cluster) <= ClusterBytes(room, media.cluster)) {
-            plan.disks[0][1].size = script.size();
-            return true;
-        }
-        room = script.size();
-    }
-    error = "the disk plan does not settle";
-    return false;
-}
-
 bool MakeDir(const std::string& dir, std::vector<Made>& made, std::string& error) {
     if (PfMkdir(dir.c_str()) != 0) {
         error = dir + ": cannot create the directory";
@@ -144,9 +127,10 @@ bool WriteArchive(const std::string& dir, const PlannedArchive& a, const Product
     bool ok = w.Create(path.c_str());
     if (ok) made.push_back(Made{path, false});
     uint32_t newest = 0;
-    for (size_t i = a.first; ok && i < a.first + a.count; ++i) {
-        ok = w.AddFile(pkg.files[i].storedName.c_str(), pkg.files[i].path.c_str());
-        newest = std::max(newest, pkg.files[i].stamp);
+    for (size_t k = 0; ok && k < a.files.size(); ++k) {
+        const ProductFile& f = pkg.files[a.files[k]];
+        ok = w.AddFile(f.storedName.c_str(), f.path.c_str());
+        newest = std::max(newest, f.stamp);
     }
     if (!(ok && w.Finish())) {
         error = w.Error();
@@ -184,12 +168,41 @@ std::string MediaScript(const std::vector<ScriptLine>& lines, const Product& pro
     return RenderScript(lines, int(plan.disks.size()), packageValues, disks);
 }
 
+bool PlanMedia(const Product& product, const std::vector<ScriptLine>& lines,
+               const MediaPreset& media, DiskPlan& plan, std::string& script, std::string& error) {
+    const std::vector<PlanPackage> packages = PlanPackages(product);
+    uint64_t room = 0;
+    for (int round = 0; round < MAX_PLAN_ROUNDS; ++round) {
+        if (!PlanDisks(media, SetupEntries(product, room), packages, plan, error)) return false;
+        script = MediaScript(lines, product, media, plan);
+        if (ClusterBytes(script.size(), media.cluster) <= ClusterBytes(room, media.cluster)) {
+            plan.disks[0][1].size = script.size();
+            return true;
+        }
+        room = script.size();
+    }
+    error = "the disk plan does not settle";
+    return false;
+}
+
+std::vector<DiskForecast> ForecastDisks(const Product& product,
+                                        const std::vector<ScriptLine>& lines) {
+    std::vector<DiskForecast> forecast;
+    for (const MediaPreset* media : MediaPresets()) {
+        DiskPlan plan;
+        std::string script, error;
+        const bool fits = PlanMedia(product, lines, *media, plan, script, error);
+        forecast.push_back(DiskForecast{media, fits ? int(plan.disks.size()) : 0});
+    }
+    return forecast;
+}
+
 bool BuildMedia(const Product& product, const std::vector<ScriptLine>& lines,
                 const MediaPreset& media, const std::string& outDir, BuildResult& result,
                 std::string& error, const ImageOptions& images) {
     result = BuildResult{};
     std::string script;
-    if (!Plan(product, lines, media, result.plan, script, error)) return false;
+    if (!PlanMedia(product, lines, media, result.plan, script, error)) return false;
     std::vector<Made> made;
     bool ok = PrepareOutDir(outDir, made, error);
     for (size_t d = 0; ok && d < result.plan.disks.size(); ++d) {

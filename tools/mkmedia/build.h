@@ -24,6 +24,20 @@ struct BuildResult {
     bool checked = false;                 // the written script could be checked
 };
 
+// Plans the disks, with room on disk 1 for the written script, which
+// comes back in script. False with a reason when the product fits no set.
+bool PlanMedia(const Product& product, const std::vector<ScriptLine>& lines,
+               const MediaPreset& media, DiskPlan& plan, std::string& script, std::string& error);
+
+// The number of disks the product takes on each medium; 0 where it fits
+// no set (a file or the setup files too big for one disk).
+struct DiskForecast {
+    const MediaPreset* media;
+    int disks;
+};
+std::vector<DiskForecast> ForecastDisks(const Product& product,
+                                        const std::vector<ScriptLine>& lines);
+
 // The script the disks get, for a plan: the template with the packages'
 // files and sizes, the number of disks and the disk sections.
 std::string MediaScript(const std::vector<ScriptLine>& lines, const Product& product,

@@ -56,25 +56,41 @@ std::string ArchiveStem(const std::string& package) {
     return stem.empty() ? "PKG" : stem;
 }
 
-// How many of the package's files from first on fit into one archive beside
-// what the disk holds already; the archive's size in bytes.
-size_t FitOnDisk(const MediaPreset& media, const std::vector<DiskEntry>& disk,
-                 const std::vector<PlanFile>& files, size_t first, uint64_t& bytes) {
-    if (media.rootEntries && disk.size() + 2 > media.rootEntries) return 0;
+// The files of left (the package's files still to place, in order) that
+// fit into one archive beside what the disk holds already, each that still
+// fits in turn; the archive's size in bytes.
+std::vector<size_t> FitOnDisk(const MediaPreset& media, const std::vector<DiskEntry>& disk,
+                              const std::vector<PlanFile>& files, const std::vector<size_t>& left,
+                              uint64_t& bytes) {
+    std::vector<size_t> chosen;
+    if (media.rootEntries && disk.size() + 2 > media.rootEntries) return chosen;
     const uint64_t used = DiskBytesUsed(media, disk);
     uint64_t packed = 0, names = 0;
-    size_t count = 0;
-    for (size_t i = first; i < files.size() && count < size_t(ARC_MAX_ENTRIES); ++i) {
-        uint64_t size =
-            ArchiveBytes(packed + files[i].packed, names + files[i].storedName.size(), count + 1);
-        if (size > MAX_ARCHIVE_BYTES) break;
-        if (media.dataBytes && used + ClusterBytes(size, media.cluster) > media.dataBytes) break;
+    for (size_t i : left) {
+        if (chosen.size() == size_t(ARC_MAX_ENTRIES)) break;
+        uint64_t size = ArchiveBytes(packed + files[i].packed, names + files[i].storedName.size(),
+                                     chosen.size() + 1);
+        if (size > MAX_ARCHIVE_BYTES) continue;
+        if (media.dataBytes && used + ClusterBytes(size, media.cluster) > media.dataBytes) continue;
         packed += files[i].packed;
         names += files[i].storedName.size();
         bytes = size;
-        ++count;
+        chosen.push_back(i);
     }
-    return count;
+    return chosen;
+}
+
+// left without the files of chosen; both in order.
+std::vector<size_t> Without(const std::vector<size_t>& left, const std::vector<size_t>& chosen) {
+    std::vector<size_t> rest;
+    size_t k = 0;
+    for (size_t i : left) {
+        if (k < chosen.size() && chosen[k] == i)
+            ++k;
+        else
+            rest.push_back(i);
+    }
+    return rest;
 }
 
 std::string ArchiveName(const std::string& package, size_t index, int part) {
@@ -89,6 +105,12 @@ const MediaPreset* FindMediaPreset(const char* name) {
     for (const MediaPreset& p : kPresets)
         if (StrEqualNoCase(p.name, name)) return &p;
     return nullptr;
+}
+
+std::vector<const MediaPreset*> MediaPresets() {
+    std::vector<const MediaPreset*> presets;
+    for (const MediaPreset& p : kPresets) presets.push_back(&p);
+    return presets;
 }
 
 std::string MediaPresetNames() {
@@ -152,30 +174,33 @@ bool PlanDisks(const MediaPreset& media, const std::vector<DiskEntry>& setupFile
     }
     for (size_t p = 0; p < packages.size(); ++p) {
         const std::vector<PlanFile>& files = packages[p].files;
+        std::vector<size_t> left(files.size());
+        for (size_t i = 0; i < left.size(); ++i) left[i] = i;
         int part = 0;
-        for (size_t next = 0; next < files.size();) {
+        while (!left.empty()) {
             uint64_t bytes = 0;
-            size_t count = FitOnDisk(media, plan.disks.back(), files, next, bytes);
+            std::vector<size_t> chosen = FitOnDisk(media, plan.disks.back(), files, left, bytes);
             const bool oneDirectory = media.dataBytes == 0;
-            if (count == 0 && !oneDirectory && FitOnDisk(media, {}, files, next, bytes) > 0) {
+            if (chosen.empty() && !oneDirectory &&
+                !FitOnDisk(media, {}, files, left, bytes).empty()) {
                 plan.disks.emplace_back();
                 continue;
             }
-            if (count == 0 || (oneDirectory && next + count < files.size()) || part == MAX_PARTS) {
-                error =
-                    packages[p].name + ": " +
-                    (part == MAX_PARTS ? "more than " + std::to_string(MAX_PARTS) + " archives"
-                     : count == 0      ? files[next].storedName + " packs to " +
-                                        std::to_string(files[next].packed) +
-                                        " bytes, more than an empty " + media.name + " disk holds"
-                                  : "more than one archive (2 GB or 32767 files) in one directory");
+            if (chosen.empty() || (oneDirectory && chosen.size() < left.size()) ||
+                part == MAX_PARTS) {
+                const PlanFile& big = files[left[0]];
+                error = packages[p].name + ": " +
+                        (part == MAX_PARTS ? "more than " + std::to_string(MAX_PARTS) + " archives"
+                         : chosen.empty()
+                             ? big.storedName + " packs to " + std::to_string(big.packed) +
+                                   " bytes, more than an empty " + media.name + " disk holds"
+                             : "more than one archive (2 GB or 32767 files) in one directory");
                 return false;
             }
             std::string name = ArchiveName(packages[p].name, p, ++part);
-            plan.archives.push_back(
-                PlannedArchive{p, int(plan.disks.size()), name, next, count, bytes});
+            plan.archives.push_back(PlannedArchive{p, int(plan.disks.size()), name, chosen, bytes});
             plan.disks.back().push_back(DiskEntry{name, bytes});
-            next += count;
+            left = Without(left, chosen);
         }
     }
     return true;

@@ -30,6 +30,8 @@ struct MediaPreset {
 
 // "360K", "720K", "1.2M", "1.44M", "2.88M" or "cd" (either case); null for others.
 const MediaPreset* FindMediaPreset(const char* name);
+// Every preset, smallest first.
+std::vector<const MediaPreset*> MediaPresets();
 // The preset names, comma separated, for messages.
 std::string MediaPresetNames();
 
@@ -62,10 +64,10 @@ struct DiskEntry {
 };
 
 struct PlannedArchive {
-    size_t package;       // index into the packages
-    int disk;             // from 1
-    std::string name;     // 8.3 file name on the disk
-    size_t first, count;  // the package's files it holds
+    size_t package;             // index into the packages
+    int disk;                   // from 1
+    std::string name;           // 8.3 file name on the disk
+    std::vector<size_t> files;  // the package's files it holds, in archive order
     uint64_t bytes;
 };
 
@@ -76,7 +78,10 @@ struct DiskPlan {
 
 // Places the setup files on disk 1 and the packages in order after them,
 // starting a new archive on the next disk whenever the current one is full.
-// False with a reason when a file or the setup files fit no disk.
+// A package's archive on a disk takes every file still to place that fits
+// beside it, in archive order, so that one big file does not leave a disk
+// mostly empty. False with a reason when a file or the setup files fit no
+// disk.
 bool PlanDisks(const MediaPreset& media, const std::vector<DiskEntry>& setupFiles,
                const std::vector<PlanPackage>& packages, DiskPlan& plan, std::string& error);
 

@@ -9,15 +9,16 @@
 #include "platform/platform.h"
 #include "tools/common/scriptcheck.h"
 #include "tools/common/scripttext.h"
+#include "tools/common/toolcli.h"
 #include "tools/mkmedia/build.h"
 #include "tools/mkmedia/diskimage.h"
 
 namespace {
 
-const int kOk = 0, kRefused = 1, kBadUsage = 2;
+const int kOk = 0, kRefused = 1;
 
 const char kUsage[] =
-    "usage: mkmedia PRODUCT OUTDIR [--media PRESET] [--setup FILE]\n"
+    "usage: mkmedia PRODUCT OUTDIR [--media PRESET] [--max-disks N] [--setup FILE]\n"
     "                              [--image [--label STEM]] [--codepage N]\n"
     "\n"
     "Builds the disk set of the product in directory PRODUCT into OUTDIR\\DISK1,\n"
@@ -26,7 +27,10 @@ const char kUsage[] =
     "PRODUCT holds (names in any case):\n"
     "  install.ini   the install script template: every section the setup reads,\n"
     "                but no \"disks\" key and no [DiskN] sections; each [Packages]\n"
-    "                value has all six fields, files and size as placeholders (?)\n"
+    "                value has five or six fields (description, directory, files,\n"
+    "                size, type, optional flag; without the flag the package is\n"
+    "                required), files and size as placeholders (?); the type FILES\n"
+    "                installs plain files into the package's directory\n"
     "  readme.txt    the readme (optional)\n"
     "  SETUP.EXE     the setup program (or --setup FILE)\n"
     "  ctl3d32.tmp   the 3-D controls library (optional)\n"
@@ -40,7 +44,8 @@ const char kUsage[] =
     "Each package is packed into archives NAME + package number + part number\n"
     "(.ARC), placed in install order after SETUP.EXE, INSTALL.INI, README.TXT\n"
     "and CTL3D32.TMP on disk 1, a new archive on the next disk when one is full,\n"
-    "so the setup asks for every disk once, in ascending order. The written\n"
+    "so the setup asks for every disk once, in ascending order. A package's\n"
+    "archive takes every file of it that still fits on the disk. The written\n"
     "INSTALL.INI gets \"disks\", the [DiskN] sections, and each package's number\n"
     "of files and size in K (files rounded up to the medium's clusters). The\n"
     "same input gives the same bytes: members in name order, dated as the files.\n"
@@ -49,6 +54,7 @@ const char kUsage[] =
     "                   directory, no limit). Floppies follow FAT12: whole\n"
     "                   clusters, the root directory's entries (112, 224 or 240,\n"
     "                   one kept for a label), 8.3 names in capitals\n"
+    "  --max-disks N    refuses a set of more than N disks\n"
     "  --setup FILE     SETUP.EXE from elsewhere\n"
     "  --image          also writes the disk images beside the directories:\n"
     "                   OUTDIR\\DISK1.IMG, ... (FAT12, as DOS FORMAT lays out the\n"
@@ -62,6 +68,9 @@ const char kUsage[] =
     "                   1250, 1251, 1253 to 1257; it must be the ANSI code page\n"
     "                   of the users' Windows\n"
     "\n"
+    "The summary lists each disk's files and how many disks the product takes\n"
+    "on each medium.\n"
+    "\n"
     "Refused, with the reason: whatever the setup could not install as the\n"
     "template says (every error inicheck reports), a file too big for one disk,\n"
     "setup files that fill disk 1, stored names the setup cannot extract, text\n"
@@ -70,8 +79,7 @@ const char kUsage[] =
     "Exit status: 0 built, 1 refused (nothing written), 2 bad usage.\n";
 
 int Usage(const std::string& message) {
-    fprintf(stderr, "mkmedia: %s\n%s", message.c_str(), kUsage);
-    return kBadUsage;
+    return UsageError("mkmedia", nullptr, message);
 }
 
 int Refuse(const std::string& message) {
@@ -93,7 +101,17 @@ bool Report(const std::string& file, const std::vector<ScriptFinding>& findings,
     return !HasErrors(findings);
 }
 
-void Summary(const MediaPreset& media, const Product& product, const BuildResult& r) {
+// "360K 9, 720K 5, ..., cd 1"; "360K none" where the product fits no set.
+std::string ForecastText(const std::vector<DiskForecast>& forecast) {
+    std::string text;
+    for (const DiskForecast& f : forecast)
+        text += std::string(text.empty() ? "" : ", ") + f.media->name + " " +
+                (f.disks ? std::to_string(f.disks) : "none");
+    return text;
+}
+
+void Summary(const MediaPreset& media, const Product& product, const BuildResult& r,
+             const std::vector<DiskForecast>& forecast) {
     for (size_t d = 0; d < r.plan.disks.size(); ++d) {
         const std::vector<DiskEntry>& files = r.plan.disks[d];
         printf("%s: %u %s, %" PRIu64 " bytes in clusters of %u", r.diskDirs[d].c_str(),
@@ -108,10 +126,13 @@ void Summary(const MediaPreset& media, const Product& product, const BuildResult
             for (const PlannedArchive& a : r.plan.archives)
                 if (a.name == e.name)
                     printf("  %s, %u %s", product.packages[a.package].name.c_str(),
-                           unsigned(a.count), a.count == 1 ? "file" : "files");
+                           unsigned(a.files.size()), a.files.size() == 1 ? "file" : "files");
             printf("\n");
         }
     }
+    printf("%u %s of %s; disks the product takes on each medium: %s\n",
+           unsigned(r.plan.disks.size()), r.plan.disks.size() == 1 ? "disk" : "disks", media.name,
+           ForecastText(forecast).c_str());
 }
 
 void ImageSummary(const MediaPreset& media, const BuildResult& r, const ImageOptions& options) {
@@ -124,7 +145,7 @@ void ImageSummary(const MediaPreset& media, const BuildResult& r, const ImageOpt
 }
 
 int Build(const char* dir, const char* outDir, const MediaPreset& media, const char* setup,
-          const ImageOptions& images, const CodePage& page) {
+          int maxDisks, const ImageOptions& images, const CodePage& page) {
     Product product;
     product.page = &page;
     std::string error, raw, text;
@@ -155,16 +176,26 @@ int Build(const char* dir, const char* outDir, const MediaPreset& media, const c
     for (const std::string& p : problems) fprintf(stderr, "mkmedia: %s\n", p.c_str());
     if (!branded) return Refuse("the logo or the credits cannot be used; nothing written");
 
+    const std::vector<DiskForecast> forecast = ForecastDisks(product, lines);
+    for (const DiskForecast& f : forecast)
+        if (f.media == &media && maxDisks && f.disks > maxDisks)
+            return Refuse("the set takes " + std::to_string(f.disks) + " disks of " + media.name +
+                          ", more than --max-disks " + std::to_string(maxDisks) +
+                          " (disks on each medium: " + ForecastText(forecast) +
+                          "); nothing written");
     BuildResult result;
     ok = BuildMedia(product, lines, media, outDir, result, error, images);
+    // A set that fails leaves no script behind to point at.
     if (!result.diskDirs.empty())
-        Report(HostJoin(result.diskDirs[0], "INSTALL.INI"), result.findings, printed, &page);
+        Report(ok ? HostJoin(result.diskDirs[0], "INSTALL.INI")
+                  : product.script + " (as written for the disks)",
+               result.findings, printed, &page);
     if (!ok) return Refuse(error + "; nothing written");
     if (!result.checked)
         fprintf(stderr,
                 "mkmedia: warning: the written script was not checked: its full path is "
                 "longer than 143 characters\n");
-    Summary(media, product, result);
+    Summary(media, product, result, forecast);
     ImageSummary(media, result, images);
     return kOk;
 }
@@ -175,20 +206,29 @@ struct Args {
     const char* setup = "";
     const char* label = nullptr;
     const char* codepage = "1252";
+    const char* maxDisks = nullptr;
     bool image = false;
 };
+
+// A number of disks, 1 to 999, digits only; 0 when it is none.
+int DiskCount(const char* text) {
+    const size_t n = strlen(text);
+    if (n == 0 || n > 3 || strspn(text, "0123456789") != n) return 0;
+    return atoi(text);
+}
 
 // The command line into args; -1 when it is sound, else the exit status.
 int ParseArgs(int argc, char** argv, Args& args) {
     int n = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const char** value = arg == "--media"      ? &args.media
-                             : arg == "--setup"    ? &args.setup
-                             : arg == "--label"    ? &args.label
-                             : arg == "--codepage" ? &args.codepage
-                                                   : nullptr;
-        if (arg == "--help" || arg == "-h") {
+        const char** value = arg == "--media"       ? &args.media
+                             : arg == "--setup"     ? &args.setup
+                             : arg == "--label"     ? &args.label
+                             : arg == "--max-disks" ? &args.maxDisks
+                             : arg == "--codepage"  ? &args.codepage
+                                                    : nullptr;
+        if (IsHelp(argv[i])) {
             fputs(kUsage, stdout);
             return kOk;
         }
@@ -208,6 +248,8 @@ int ParseArgs(int argc, char** argv, Args& args) {
     if (args.label && !args.image) return Usage("--label labels the images of --image");
     if (args.label && !IsLabelStem(args.label))
         return Usage(std::string("bad label ") + args.label + ": 1 to 8 letters, digits or _");
+    if (args.maxDisks && !DiskCount(args.maxDisks))
+        return Usage(std::string("bad number of disks ") + args.maxDisks + ": 1 to 999");
     return -1;
 }
 
@@ -228,5 +270,6 @@ int main(int argc, char** argv) {
     ImageOptions images;
     images.write = args.image;
     if (args.label) images.labelStem = args.label;
-    return Build(args.paths[0], args.paths[1], *media, args.setup, images, *page);
+    return Build(args.paths[0], args.paths[1], *media, args.setup,
+                 args.maxDisks ? DiskCount(args.maxDisks) : 0, images, *page);
 }

@@ -48,7 +48,8 @@ if(RUN)
 else()
   set(sep "/")
 endif()
-expect(0 "(^|\n)a${sep}DISK3: " ${MKMEDIA} good a --media 360K)
+expect(0 "(^|\n)a${sep}DISK3: .*\n3 disks of 360K; disks the product takes on each medium: 360K 3, 720K 1, 1.2M 1, 1.44M 1, 2.88M 1, cd 1\n$"
+       ${MKMEDIA} good a --media 360K --max-disks 3)
 expect(0 "DISK3" ${MKMEDIA} good b --media 360K)
 
 # The same bytes and dates twice.
@@ -127,17 +128,46 @@ if(EXISTS ${WORK}/refused_out)
   message(SEND_ERROR "a refused set left refused_out behind")
 endif()
 
-# Usage.
-expect(0 "^usage: mkmedia PRODUCT OUTDIR" ${MKMEDIA} --help)
-expect(2 "unknown code page 1258 \\(1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257\\)"
+# Usage: --help alone; an error is one line that points to it.
+expect(0 "^usage: mkmedia PRODUCT OUTDIR.*five or six fields" ${MKMEDIA} --help)
+expect(0 "^usage: mkmedia PRODUCT OUTDIR" ${MKMEDIA} good out -h)
+set(see " \\(see mkmedia --help\\)\n$")
+expect(2 "^mkmedia: PRODUCT and OUTDIR are needed${see}" ${MKMEDIA} good)
+expect(2 "^mkmedia: unknown code page 1258 \\(1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257\\)${see}"
        ${MKMEDIA} good out --codepage 1258)
-expect(2 "unknown code page 1252x" ${MKMEDIA} good out --codepage 1252x)
-expect(2 "PRODUCT and OUTDIR are needed" ${MKMEDIA} good)
-expect(2 "unknown medium 1.4M \\(360K, 720K, 1.2M, 1.44M, 2.88M, cd\\)" ${MKMEDIA} good out --media 1.4M)
-expect(2 "--setup needs a value" ${MKMEDIA} good out --setup)
-expect(2 "--label labels the images of --image" ${MKMEDIA} good out --label FONTS)
-expect(2 "bad label FONT-A: 1 to 8 letters, digits or _" ${MKMEDIA} good out --image --label FONT-A)
-expect(2 "bad label TOOLONGER: 1 to 8" ${MKMEDIA} good out --image --label TOOLONGER)
+expect(2 "^mkmedia: unknown code page 1252x" ${MKMEDIA} good out --codepage 1252x)
+expect(2 "^mkmedia: unknown medium 1.4M \\(360K, 720K, 1.2M, 1.44M, 2.88M, cd\\)${see}" ${MKMEDIA} good out --media 1.4M)
+expect(2 "^mkmedia: unknown option --frobnicate${see}" ${MKMEDIA} good out --frobnicate)
+expect(2 "^mkmedia: --setup needs a value${see}" ${MKMEDIA} good out --setup)
+expect(2 "^mkmedia: --label labels the images of --image${see}" ${MKMEDIA} good out --label FONTS)
+expect(2 "^mkmedia: bad label FONT-A: 1 to 8 letters, digits or _${see}" ${MKMEDIA} good out --image --label FONT-A)
+expect(2 "^mkmedia: bad label TOOLONGER: 1 to 8" ${MKMEDIA} good out --image --label TOOLONGER)
+expect(2 "^mkmedia: bad number of disks 0: 1 to 999${see}" ${MKMEDIA} good out --max-disks 0)
+expect(2 "^mkmedia: bad number of disks 2x: 1 to 999${see}" ${MKMEDIA} good out --max-disks 2x)
+if(EXISTS ${WORK}/out)
+  message(SEND_ERROR "a usage error left out behind")
+endif()
+expect(1 "^mkmedia: the set takes 3 disks of 360K, more than --max-disks 2 \\(disks on each medium: 360K 3, 720K 1, 1.2M 1, 1.44M 1, 2.88M 1, cd 1\\); nothing written\n$"
+       ${MKMEDIA} good out --media 360K --max-disks 2)
+if(EXISTS ${WORK}/out)
+  message(SEND_ERROR "a set over --max-disks left out behind")
+endif()
+
+# A plain package: the type FILES, or any other word with a warning; the
+# product's readme and folders aside, nothing else is said.
+make_product(${WORK}/plain)
+file(MAKE_DIRECTORY ${WORK}/plain/Docs/GUIDE ${WORK}/plain/Notes)
+file(WRITE ${WORK}/plain/Docs/GUIDE/INDEX.TXT "the guide\n")
+file(WRITE ${WORK}/plain/Notes/NOTES.TXT "notes\n")
+file(APPEND ${WORK}/plain/install.ini "Docs=Documentation,DOCS,?,?,FILES,1\n"
+            "Notes=Notes,NOTES,?,?,TEXT\n")
+expect(0 "DOCS0301.ARC +[0-9]+  Docs, 1 file\n.*\nmkmedia: plain${sep}install.ini:Packages:Notes: warning: the type \"TEXT\" is none of FF1, TTF, FF12TTF and DLL: the setup installs the package as plain files into its directory, without font repair \\(write FILES for that\\)\n$"
+       ${MKMEDIA} plain plain_out --media 1.44M)
+file(READ ${WORK}/plain_out/DISK1/INSTALL.INI script)
+string(REPLACE "\r" "" script "${script}")
+if(NOT script MATCHES "Docs=Documentation,DOCS,1,1,FILES,1\nNotes=Notes,NOTES,1,1,TEXT\n")
+  message(SEND_ERROR "unexpected plain packages:\n${script}")
+endif()
 expect(1 "a: not empty; mkmedia writes only into a new or empty directory; nothing written"
        ${MKMEDIA} good a --media 360K)
 
@@ -194,6 +224,17 @@ endfunction()
 function(disk_section_break dir)
   file(APPEND ${dir}/install.ini "[Disk1]\nCore=CORE.ARC\n")
 endfunction()
+function(prefix_break dir)
+  file(RENAME ${dir}/Core ${dir}/Extras)
+  file(WRITE ${dir}/install.ini "[Install]\nname=T\nBaseDir=C:\\T\n[Packages]\n"
+       "Extras=Core,FONTS,?,?,FF1,0\n"
+       "Extra=Extra,EXTRA,?,?,FF1,1\n")
+endfunction()
+function(misspelt_break dir)
+  file(WRITE ${dir}/install.ini "[Install]\nname=T\nBaseDir=C:\\T\n[Pakages]\n"
+       "Core=Core,FONTS,?,?,FF1,0\n"
+       "Extra=Extra,EXTRA,?,?,FF1,1\n")
+endfunction()
 
 # The intro's branding: a logo that is no bitmap, a credit line wider than
 # its control, a setup program that cannot take them.
@@ -222,3 +263,5 @@ refuse(no_folder "the package Extra has no folder")
 refuse(stray_folder "Extras: no package in \\[Packages\\] has this name")
 refuse(disks_key "\\[Install\\] disks: mkmedia writes the number of disks")
 refuse(disk_section "section \\[Disk1\\]: mkmedia writes the disk sections")
+refuse(prefix "^mkmedia: prefix${sep}install.ini:Packages:Extras: error: the name begins with the name of the package Extra \\(case counts\\): the setup extracts the archives of Extras for Extra as well; rename one of them\nmkmedia: the template has errors; nothing written\n$")
+refuse(misspelt "^mkmedia: misspelt${sep}install.ini:Pakages:: error: the setup reads no section of this name: did you mean \\[Packages\\]\\?\nmkmedia: misspelt${sep}install.ini:Packages:: error: the section is missing or has no key: the setup offers no package and installs nothing\nmkmedia: the template has errors; nothing written\n$")

@@ -16,16 +16,6 @@
 #include "tools/common/scripttext.h"
 #include "tools/mkmedia/diskplan.h"
 
-std::string HostJoin(const std::string& dir, const std::string& name) {
-#ifdef _WIN32
-    return dir + "\\" + name;
-#else
-    std::string path = dir + "/" + name;
-    std::replace(path.begin() + long(dir.size()), path.end(), '\\', '/');
-    return path;
-#endif
-}
-
 long long FileSize(const std::string& path) {
     PfFile* fp = PfOpen(path.c_str(), "rb");
     if (!fp) return -1;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "tools/common/codepage.h"
+#include "tools/common/toolcli.h"
 
 struct ProductFile {
     std::string storedName;  // relative to the package folder, with backslashes; code page
@@ -43,11 +44,6 @@ struct Product {
     std::vector<ProductPackage> packages;
     std::vector<std::string> warnings;
 };
-
-// dir and name (a stored name may hold backslashes) joined into a host path
-// as the host writes it: with backslashes on Windows, slashes elsewhere. The
-// platform layer takes both; messages show what the user would type.
-std::string HostJoin(const std::string& dir, const std::string& name);
 
 // The size of a file in bytes, -1 when it cannot be opened.
 long long FileSize(const std::string& path);

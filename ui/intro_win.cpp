@@ -146,21 +146,40 @@ INT_PTR CALLBACK IntroDlg(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
-HFONT ScaleToFit(HWND hControl, const char* text, LOGFONTA* font) {
-    HFONT made = CreateFontIndirectA(font);
-    SendMessageA(hControl, WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);
+namespace {
+
+// The width of the text in the font, on one line. DrawTextA measures on
+// every system; Win32s lacks GetTextExtentPoint32A.
+int TextWidth(HWND hControl, HFONT font, const char* text) {
     HDC dc = GetDC(hControl);
-    HGDIOBJ old = SelectObject(dc, made);
-    // DrawTextA measures on every system; Win32s lacks GetTextExtentPoint32A.
+    HGDIOBJ old = SelectObject(dc, font);
     RECT extent = {};
     DrawTextA(dc, text, -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, old);
     ReleaseDC(hControl, dc);
+    return extent.right;
+}
+
+}  // namespace
+
+HFONT ScaleToFit(HWND hControl, const char* text, LOGFONTA* font) {
+    HFONT made = CreateFontIndirectA(font);
+    SendMessageA(hControl, WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);
     RECT client;
     GetClientRect(hControl, &client);
-    if (client.right >= extent.right) return made;
-    font->lfHeight = ShrinkHeight(font->lfHeight, client.right, extent.right);
+    int width = TextWidth(hControl, made, text);
+    if (client.right >= width) return made;
+    font->lfHeight = ShrinkHeight(font->lfHeight, client.right, width);
     HFONT smaller = CreateFontIndirectA(font);
+    // Glyph widths do not scale exactly with the height: a text a few pixels
+    // too wide would break onto a second line of the static. A pixel less at
+    // a time until it fits.
+    while (font->lfHeight > 1 && TextWidth(hControl, smaller, text) > client.right) {
+        --font->lfHeight;
+        HFONT less = CreateFontIndirectA(font);
+        DeleteObject(smaller);
+        smaller = less;
+    }
     SendMessageA(hControl, WM_SETFONT, reinterpret_cast<WPARAM>(smaller), FALSE);
     DeleteObject(made);
     return smaller;

@@ -4,7 +4,7 @@
 
 // What the run items need of the system.
 struct RunItemHooks {
-    short (*execute)(char* cmdLine);  // starts a command line, returns when it has ended
+    short (*execute)(char* cmdLine);  // starts a command line and waits for its end (not on Win32s)
     int (*winVersion)();              // the version code of the running Windows
 };
 

@@ -88,6 +88,9 @@ DWORD ModuleFileName(HMODULE module, char* path, DWORD size) {
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow) {
     hInst = hInstance;
+    // A library that is missing (ctl3d32.dll before its copy, shell32.dll and
+    // ole32.dll on Windows 3.1) is a result to look at, not a system box.
+    SetErrorMode(SEM_NOOPENFILEERRORBOX);
     LoadCtl3d();
     if (!InitApplication(hInstance)) return 0;
     if (!InitInstance(hInstance, nCmdShow)) return 0;

@@ -21,8 +21,9 @@ bool SameFile(const char* a, const char* b);
 typedef HGLOBAL(WINAPI* GlobalAllocFn)(UINT flags, SIZE_T bytes);
 HGLOBAL AllocCopyBuffer(UINT* size, GlobalAllocFn alloc = GlobalAlloc);
 
-// Starts the command line as a new process and waits until it has ended.
-// Always 1: a command that cannot start returns at once.
+// Starts the command line as a new process and waits until it has ended:
+// 1, also when the command cannot start. On Win32s, which cannot wait for
+// a program, it starts the command and returns 0 at once.
 short ExecuteProgram(char* cmdLine);
 
 // The resources loaded by lockAll: rows of (name, type), ended by a null name.

@@ -1,6 +1,7 @@
 #include "app/globals.h"
 #include "archive/winutil.h"
 #include "platform/platform.h"
+#include "platform/win32s.h"
 
 namespace {
 
@@ -9,19 +10,6 @@ const UINT kLastBufferSize = 512;
 
 HANDLE FileHandle(HFILE file) {
     return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file));
-}
-
-// The last-write time of an open file as an MS-DOS date and time, local time.
-bool ReadDosStamp(HFILE file, WORD* date, WORD* time) {
-    FILETIME utc, local;
-    return GetFileTime(FileHandle(file), nullptr, nullptr, &utc) &&
-           FileTimeToLocalFileTime(&utc, &local) && FileTimeToDosDateTime(&local, date, time);
-}
-
-void WriteDosStamp(HFILE file, WORD date, WORD time) {
-    FILETIME local, utc;
-    if (DosDateTimeToFileTime(date, time, &local) && LocalFileTimeToFileTime(&local, &utc))
-        SetFileTime(FileHandle(file), nullptr, nullptr, &utc);
 }
 
 // Copies length bytes in buffer-sized pieces; returns the bytes left over
@@ -47,16 +35,15 @@ bool FileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
     return known;
 }
 
-
 // Copies between the open files with the locked buffer; 1 when every byte
 // arrived.
 int CopyOpenFiles(HFILE in, HFILE out, char* buffer, UINT size) {
     LONG length = _llseek(in, 0, FILE_END);
     _llseek(in, 0, FILE_BEGIN);
     WORD date = 0, time = 0;
-    bool stamped = ReadDosStamp(in, &date, &time);
+    bool stamped = GetDosWriteTime(FileHandle(in), &date, &time);
     LONG remaining = length < 0 ? 1 : CopyBytes(in, out, length, buffer, size);
-    if (stamped) WriteDosStamp(out, date, time);
+    if (stamped) SetDosWriteTime(FileHandle(out), date, time);
     return remaining == 0 ? 1 : 0;
 }
 
@@ -107,6 +94,12 @@ int FileCopy(const char* src, const char* dest) {
 }
 
 short ExecuteProgram(char* cmdLine) {
+    // Win32s gives no process handle for a 16-bit program, and its wait
+    // returns at once: the program starts as Windows 3.1 starts one.
+    if (IsWin32s()) {
+        WinExec(cmdLine, SW_SHOWNORMAL);
+        return 0;
+    }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};

@@ -27,15 +27,17 @@ endif()
 if(CMAKE_CROSSCOMPILING AND SETUP_CAN_RUN)
   add_test(NAME wine_start COMMAND ${SETUP_WINE_RUN} --start)
   add_test(NAME wine_stop COMMAND ${SETUP_WINE_RUN} --stop)
-  set_tests_properties(wine_start PROPERTIES FIXTURES_SETUP wine LABELS wine
+  set_tests_properties(wine_start PROPERTIES FIXTURES_SETUP wine LABELS wine TIMEOUT 180
                        ENVIRONMENT "SETUP_WINE_DIR=${SETUP_WINE_DIR}")
-  set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine LABELS wine
+  set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine LABELS wine TIMEOUT 60
                        ENVIRONMENT "SETUP_WINE_DIR=${SETUP_WINE_DIR}")
 endif()
 
 # setup_add_test(NAME name COMMAND cmd... [LABELS l...] [TIMEOUT s] [SKIP_RETURN_CODE n])
 # Adds a test labelled native or wine by build; under Wine it joins the
-# fixture. Nothing where the build's programs cannot run here.
+# fixture. Nothing where the build's programs cannot run here. TIMEOUT is a
+# few times what the test takes on a busy machine (default 120 s), so that
+# one that hangs costs little of the run.
 function(setup_add_test)
   cmake_parse_arguments(T "" "NAME;TIMEOUT;SKIP_RETURN_CODE" "COMMAND;LABELS" ${ARGN})
   if(NOT SETUP_CAN_RUN)
@@ -43,7 +45,7 @@ function(setup_add_test)
   endif()
   add_test(NAME ${T_NAME} COMMAND ${T_COMMAND})
   if(NOT T_TIMEOUT)
-    set(T_TIMEOUT 600)
+    set(T_TIMEOUT 120)
   endif()
   if(CMAKE_CROSSCOMPILING)
     set_tests_properties(${T_NAME} PROPERTIES

@@ -6,6 +6,7 @@
 #include "platform/openmode.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
+#include "platform/win32s.h"
 
 uint32_t PfGetProfileString(const char* section, const char* key, const char* def, char* buf,
                             uint32_t size, const char* file) {
@@ -321,20 +322,17 @@ int PfSetHidden(const char* path, bool hidden, bool system) {
 }
 
 int PfSetFileTime(PfFile* fp, uint32_t dosStamp) {
-    FILETIME local, utc;
-    if (!DosDateTimeToFileTime(HIWORD(dosStamp), LOWORD(dosStamp), &local)) return 0;
-    if (!LocalFileTimeToFileTime(&local, &utc)) return 0;
-    return SetFileTime(fp->h, nullptr, nullptr, &utc) ? 1 : 0;
+    return SetDosWriteTime(fp->h, HIWORD(dosStamp), LOWORD(dosStamp)) ? 1 : 0;
 }
 
+// A directory opens only with backup semantics, which Win32s does not know:
+// there only files have times to read.
 int PfGetFileTime(const char* path, uint32_t* dosStamp) {
     HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                           OPEN_EXISTING, IsWin32s() ? 0 : FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
-    FILETIME utc, local;
     WORD date = 0, time = 0;
-    BOOL ok = GetFileTime(h, nullptr, nullptr, &utc) && FileTimeToLocalFileTime(&utc, &local) &&
-              FileTimeToDosDateTime(&local, &date, &time);
+    bool ok = GetDosWriteTime(h, &date, &time);
     CloseHandle(h);
     if (!ok) return 0;
     *dosStamp = (uint32_t(date) << 16) | time;

@@ -133,7 +133,7 @@ __attribute__((force_align_arg_pointer)) void SetupStart() {
     }
     if (*cmd == '"') ++cmd;
     while (*cmd && *cmd <= ' ') ++cmd;
-    STARTUPINFOA si;
+    STARTUPINFOA si = {};  // Win32s fills in little of it
     si.cb = sizeof si;
     GetStartupInfoA(&si);
     int show = (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWDEFAULT;

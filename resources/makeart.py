@@ -8,8 +8,13 @@ palette:
   selected.bmp  10 x 10   bitmap 20000: bright green tick, grey shadow, white
   required.bmp  10 x 10   bitmap 20001: the same tick in dark green
   noinstall.bmp 10 x 10   bitmap 20002: plain white
-  logo.bmp      250 x 75  CompanyLogo: the sample maker's logo
+  logo.bmp      250 x 75  CompanyLogo: a neutral logo, the setup's own floppy
+                          disk, no maker's name
   setup.ico     32 x 32   InstallIcon: a floppy disk with a letter F
+  sample-logo.bmp 250 x 75 the sample product's logo (its logo.bmp)
+and credits.bin, the Credits resource as built: six empty lines of 128
+bytes (resource.h), no maker's name. A product's own logo and credits
+replace both on its disks (mkmedia).
 
 The build runs this script; nothing it writes is kept in the source tree.
 """
@@ -63,7 +68,7 @@ FONT = {
 
 class Canvas:
     def __init__(self, width, height, colour=WHITE):
-        self.width, self.height = width, height
+        self.width, self.height, self.background = width, height, colour
         self.rows = [[colour] * width for _ in range(height)]
 
     def fill(self, x, y, w, h, colour):
@@ -138,7 +143,7 @@ def tick(colour):
     return c
 
 
-def logo():
+def sample_logo():
     c = Canvas(250, 75)
     # The mark: three overlapping squares, navy, blue and red.
     c.fill(8, 10, 34, 34, NAVY)
@@ -150,23 +155,31 @@ def logo():
     return c
 
 
+def floppy(c, x, y, scale):
+    """The setup's floppy disk with its letter F, 26 x 28 at scale 1."""
+    def fill(fx, fy, w, h, colour):
+        c.fill(x + fx * scale, y + fy * scale, w * scale, h * scale, colour)
+    fill(0, 0, 26, 28, NAVY)              # the disk, its top right corner cut
+    fill(25, 0, 1, 1, c.background)
+    fill(7, 0, 12, 9, SILVER)             # the shutter
+    fill(14, 1, 3, 7, NAVY)               # its window
+    fill(4, 13, 18, 13, WHITE)            # the label
+    for dy, line in enumerate(["######", "#.....", "#.....", "#####.",
+                               "#.....", "#.....", "#.....", "#....."]):
+        for dx, bit in enumerate(line):
+            if bit == "#":
+                fill(10 + dx, 15 + dy, 1, 1, RED)
+
+
+def neutral_logo():
+    c = Canvas(250, 75)
+    floppy(c, (250 - 52) // 2, (75 - 56) // 2, 2)
+    return c
+
+
 def icon():
     c = Canvas(32, 32, CLEAR)
-    c.fill(3, 2, 26, 28, NAVY)            # the disk, its top right corner cut
-    c.fill(28, 2, 1, 1, CLEAR)
-    c.fill(10, 2, 12, 9, SILVER)          # the shutter
-    c.fill(17, 3, 3, 7, NAVY)             # its window
-    c.fill(7, 15, 18, 13, WHITE)          # the label
-    c.art(13, 17, [
-        "######",
-        "#.....",
-        "#.....",
-        "#####.",
-        "#.....",
-        "#.....",
-        "#.....",
-        "#.....",
-    ], {"#": RED})
+    floppy(c, 3, 2, 1)
     return c
 
 
@@ -179,8 +192,10 @@ def main():
         "selected.bmp": bmp(tick(GREEN)),
         "required.bmp": bmp(tick(DARK_GREEN)),
         "noinstall.bmp": bmp(Canvas(10, 10)),
-        "logo.bmp": bmp(logo()),
+        "logo.bmp": bmp(neutral_logo()),
         "setup.ico": ico(icon()),
+        "sample-logo.bmp": bmp(sample_logo()),
+        "credits.bin": bytes(6 * 128),
     }
     for name, data in files.items():
         path = out / name

@@ -1,6 +1,7 @@
 // Every resource and control id of the program, for setup.rc and the C++
-// code. Dialog templates, the logo and the icon are named by strings
-// ("InstallOptions", "CompanyLogo", "InstallIcon"); controls by these ids.
+// code. Dialog templates, the logo, the credits and the icon are named by
+// strings ("InstallOptions", "CompanyLogo", "Credits", "InstallIcon");
+// controls by these ids.
 // Plain defines only: the resource compiler reads this file too.
 #ifndef SETUP_RESOURCE_H
 #define SETUP_RESOURCE_H
@@ -47,7 +48,12 @@
 #define IDC_MSG_LINE4 134
 #define IDC_MSG_LINE5 135
 
-// "IntroBox"
+// "IntroBox"; its credit statics (id -1) show the lines of "Credits", an
+// RCDATA of CREDITS_LINES zero-padded lines of CREDITS_LINE_SIZE bytes:
+// 1 the heading, 2 to 4 the developers and company, 5 and 6 the copyright.
+// mkmedia overwrites it, and the 250 x 75 "CompanyLogo", in place.
+#define CREDITS_LINES 6
+#define CREDITS_LINE_SIZE 128
 #define IDC_INTRO_TITLE 101
 #define IDC_INTRO_DISCLAIMER 102
 #define IDC_INTRO_LOGO 200

@@ -1,11 +1,13 @@
 # Makes the sample product directory: the template, the readme and the
 # support data from the source tree, the fonts with "ff1 make", and
-# SETUP.EXE when the build has one; every file dated 15 June 1998, 12:00,
-# so that the disk set comes out the same on every build. With SETUP it
-# also builds the 1.44M disk set with mkmedia.
+# SETUP.EXE when the build has one, with the maker's logo (LOGO) and
+# credits.txt, which mkmedia writes into it; every file dated 15 June 1998,
+# 12:00, so that the disk set comes out the same on every build. With SETUP
+# it also builds the 1.44M disk set with mkmedia.
 # SRC: samples/product; OUT: the product directory; FF1, MKMEDIA: the
 # programs; RUN: how to run them (empty, or the Wine runner, then WINE_DIR
-# is its directory); SETUP: SETUP.EXE or empty; DISKS: the disk set's directory.
+# is its directory); SETUP: SETUP.EXE or empty; LOGO: the sample's logo.bmp
+# when SETUP is given; DISKS: the disk set's directory.
 set(own_wine FALSE)
 
 function(fail message)
@@ -51,6 +53,8 @@ endforeach()
 
 if(SETUP)
   file(COPY_FILE ${SETUP} ${OUT}/SETUP.EXE)
+  file(COPY_FILE ${LOGO} ${OUT}/logo.bmp)
+  file(COPY_FILE ${SRC}/credits.txt ${OUT}/credits.txt)
 endif()
 execute_process(COMMAND find ${OUT} -type f -exec touch -d "1998-06-15 12:00:00" {} +
                 RESULT_VARIABLE rc)

@@ -9,7 +9,8 @@
 const int csidlStartMenu = 11;
 const int csidlFonts = 20;
 
-// shell32.dll with SHGetSpecialFolderLocation and SHGetPathFromIDList.
+// shell32.dll with SHGetSpecialFolderLocation and SHGetPathFromIDList; never
+// on Win32s, whose shell32.dll has no shell folders.
 int LinkToShell();
 // The entry point of that name, or of the name with "A" where a library
 // offers only the ANSI name.

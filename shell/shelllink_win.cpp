@@ -1,8 +1,8 @@
 #include <shobjidl.h>
 
-#include "shell/shelllink.h"
-
 #include "platform/strutil.h"
+#include "platform/win32s.h"
+#include "shell/shelllink.h"
 #include "shell/shelltext.h"
 
 extern "C" {
@@ -52,6 +52,9 @@ FARPROC ShellEntry(HMODULE lib, const char* name) {
 
 int LinkToShell() {
     if (pSpecialFolderLocation && pPathFromIDList) return 1;
+    // Win32s has a shell32.dll, but no shell folders behind it: Windows 3.1's
+    // groups are Program Manager's, and its fonts are in the system directory.
+    if (IsWin32s()) return 0;
     hShell32 = Load("shell32.dll");
     if (!hShell32) return 0;
     pSpecialFolderLocation = Entry<SpecialFolderFn>(hShell32, "SHGetSpecialFolderLocation");

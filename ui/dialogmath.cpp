@@ -67,3 +67,15 @@ char DriveOfField(const char* text, char current) {
     char letter = text[0];
     return letter >= 'a' && letter <= 'z' ? char(letter - 'a' + 'A') : letter;
 }
+
+char BadPathChar(const char* path) {
+    for (const char* p = path; *p; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        const bool driveColon =
+            c == ':' && p == path + 1 && ((path[0] | 0x20) >= 'a') && ((path[0] | 0x20) <= 'z');
+        if (c < 0x20 || (c == ':' && !driveColon)) return *p;
+        for (const char* bad = "*?\"<>|"; *bad; ++bad)
+            if (c == static_cast<unsigned char>(*bad)) return *p;
+    }
+    return 0;
+}

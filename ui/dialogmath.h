@@ -38,3 +38,8 @@ Span FitSpan(int client, int size);
 // The drive a destination field names: its first letter in upper case when a
 // colon follows it, NO_DRIVE when the field is empty, else current.
 char DriveOfField(const char* text, char current);
+
+// The first character of a destination path that Windows refuses in a
+// directory name: ":" anywhere but right after a leading drive letter,
+// * ? " < > |, or a control character; 0 when there is none.
+char BadPathChar(const char* path);

@@ -3,10 +3,9 @@
 // arrive as commands.
 #include "ui/intro_win.h"
 
-#include <cstring>
-
 #include "app/globals.h"
 #include "resources/resource.h"
+#include "ui/credits.h"
 #include "ui/dialogmath.h"
 #include "ui/status_win.h"
 
@@ -30,6 +29,26 @@ HFONT SetFittedText(HWND hDlg, int id, const char* text, LOGFONTA* font) {
     return fitted;
 }
 
+// The credit statics have no ids: they are the template's first, fifth and
+// sixth controls (copyright, developers and company, heading), in creation
+// order. Without the resource they stay empty.
+void SetCredits(HWND hDlg) {
+    HRSRC found = FindResourceA(hInst, "Credits", MAKEINTRESOURCEA(10));
+    HGLOBAL loaded = found ? LoadResource(hInst, found) : nullptr;
+    const char* block = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    size_t size = block ? SizeofResource(hInst, found) : 0;
+    const struct { int control, first, count; } statics[] = {{0, 4, 2}, {4, 1, 3}, {5, 0, 1}};
+    int index = 0;
+    for (HWND c = GetWindow(hDlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++index) {
+        for (const auto& s : statics) {
+            if (s.control != index) continue;
+            char text[3 * (2 * CREDITS_LINE_SIZE + 1)];
+            CreditText(text, sizeof text, block ? block : "", size, s.first, s.count);
+            SetWindowTextA(c, text);
+        }
+    }
+}
+
 void StartIntro(HWND hDlg) {
     HDC dc = GetDC(hDlg);
     int dpi = GetDeviceCaps(dc, LOGPIXELSY);
@@ -43,6 +62,7 @@ void StartIntro(HWND hDlg) {
     hTitleFont = SetFittedText(hDlg, IDC_INTRO_TITLE, szTitle, &font);
     font.lfHeight = PointsToPixels(kDisclaimerPoints, dpi);
     hDisclaimerFont = SetFittedText(hDlg, IDC_INTRO_DISCLAIMER, szDisclaimer, &font);
+    SetCredits(hDlg);
     CenterDlg(hDlg);
     hLogo = LoadBitmapA(hInst, "CompanyLogo");
     SetFocus(hDlg);
@@ -70,13 +90,14 @@ void PaintIntro(HWND hDlg) {
     EndPaint(hDlg, &ps);
 }
 
-// The disclaimer in red on the dialog's own background; other statics keep
-// the default colours.
-INT_PTR StaticColours(HDC dc, HWND control) {
+// The disclaimer in red on the dialog's own background, whichever the
+// system and the 3-D controls give it; other statics keep the default colours.
+INT_PTR StaticColours(HWND hDlg, HDC dc, HWND control) {
     if (GetDlgCtrlID(control) != IDC_INTRO_DISCLAIMER) return FALSE;
+    LRESULT brush = SendMessageA(hDlg, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
+                                 reinterpret_cast<LPARAM>(hDlg));
     SetTextColor(dc, RGB(255, 0, 0));
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+    return brush;
 }
 
 }  // namespace
@@ -106,7 +127,8 @@ INT_PTR CALLBACK IntroDlg(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
             PaintIntro(hDlg);
             return TRUE;
         case WM_CTLCOLORSTATIC:
-            return StaticColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+            return StaticColours(hDlg, reinterpret_cast<HDC>(wParam),
+                                 reinterpret_cast<HWND>(lParam));
         case WM_TIMER:
             if (wParam == kIntroTimer) CloseIntro(hDlg);
             return TRUE;
@@ -129,14 +151,15 @@ HFONT ScaleToFit(HWND hControl, const char* text, LOGFONTA* font) {
     SendMessageA(hControl, WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);
     HDC dc = GetDC(hControl);
     HGDIOBJ old = SelectObject(dc, made);
-    SIZE extent = {};
-    GetTextExtentPoint32A(dc, text, int(strlen(text)), &extent);
+    // DrawTextA measures on every system; Win32s lacks GetTextExtentPoint32A.
+    RECT extent = {};
+    DrawTextA(dc, text, -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, old);
     ReleaseDC(hControl, dc);
     RECT client;
     GetClientRect(hControl, &client);
-    if (client.right >= extent.cx) return made;
-    font->lfHeight = ShrinkHeight(font->lfHeight, client.right, extent.cx);
+    if (client.right >= extent.right) return made;
+    font->lfHeight = ShrinkHeight(font->lfHeight, client.right, extent.right);
     HFONT smaller = CreateFontIndirectA(font);
     SendMessageA(hControl, WM_SETFONT, reinterpret_cast<WPARAM>(smaller), FALSE);
     DeleteObject(made);

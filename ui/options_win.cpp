@@ -95,6 +95,24 @@ void TrackDestDrive(HWND hDlg) {
     UpdateSpace(hDlg, drive);
 }
 
+// A destination Windows cannot create is refused; the dialog stays open.
+bool RefuseDestination(HWND hDlg) {
+    char path[sizeof dest_path];
+    GetDlgItemTextA(hDlg, IDC_OPT_DIR, path, sizeof path);
+    const char bad = BadPathChar(path);
+    if (!bad) return false;
+    char what[32], message[400];
+    if (static_cast<unsigned char>(bad) < 0x20)
+        BufCopy(what, "a control character");
+    else
+        BufFormat(what, bad == ':' ? "\"%c\" but after the drive letter" : "\"%c\"", bad);
+    BufFormat(message, "The directory \"%s\" cannot be created: a directory name cannot hold %s.",
+              path, what);
+    PfMessageBox(hDlg, message, "Setup", MB_OK | MB_ICONEXCLAMATION);
+    SetFocus(GetDlgItem(hDlg, IDC_OPT_DIR));
+    return true;
+}
+
 void ConfirmCancel(HWND hDlg) {
     int answer =
         PfMessageBox(hDlg, "Are you sure you want to cancel installation?", "Cancel Confirmation",
@@ -114,6 +132,7 @@ BOOL OnCommand(HWND hDlg, int id, int code) {
             if (code == LBN_SELCHANGE) UpdateSpace(hDlg, cDestDrive);
             return TRUE;
         case IDC_OPT_OK:
+            if (RefuseDestination(hDlg)) return TRUE;
             GetDlgItemTextA(hDlg, IDC_OPT_DIR, dest_path, sizeof dest_path);
             EndDialog(hDlg, 1);
             return TRUE;

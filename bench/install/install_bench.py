@@ -49,11 +49,10 @@ class Bench:
         self.sample = build / "samples/disks/DISK1"
         self.work = build / "bench/install/work"
         self.work.mkdir(parents=True, exist_ok=True)
-        keys = {"Software\\Wine\\Explorer\\Desktops": {e2e.DESKTOP: e2e.DESKTOP_SIZE}}
-        # The hook reaches the programs of its own desktop only.
-        for exe in ("SETUP.EXE", "robot.exe", "benchrun.exe"):
-            keys[f"Software\\Wine\\AppDefaults\\{exe}\\Explorer"] = {"Desktop": e2e.DESKTOP}
-        wine.registry(keys, self.work)
+        # The hook reaches the programs of its own desktop only: all of them
+        # on the display's, none in a virtual desktop an older prefix set.
+        wine.registry({f"Software\\Wine\\AppDefaults\\{exe}\\Explorer": None
+                       for exe in ("SETUP.EXE", "robot.exe", "benchrun.exe")}, self.work)
 
     def host(self, winpath):
         return self.wine.drive_c / winpath[3:].replace("\\", "/")

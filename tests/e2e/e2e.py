@@ -31,10 +31,13 @@ sys.dont_write_bytecode = True
 
 HERE = Path(__file__).resolve().parent
 WINE_RUN = HERE.parent.parent / "scripts" / "wine-run"
-# SETUP.EXE and the robot share one Wine virtual desktop of the screen's
-# size: Wine then places and maximises windows itself, as Windows does,
-# with no window manager needed.
-DESKTOP, DESKTOP_SIZE = "E2E", "1024x768"
+# SETUP.EXE and the robot run on the display itself, with no Wine virtual
+# desktop: a 32-bit program in a prefix made by wine64 ignores a desktop set
+# for it alone. On scripts/wine-run's Xvfb no window manager runs and the
+# windows are unmanaged, so Wine places and maximises them itself.
+# Bounds, in seconds, of what the driver waits for: a screenshot, a tool,
+# a registry import.
+SHOT_SECONDS, TOOL_SECONDS, REGISTRY_SECONDS = 30, 120, 60
 BLUE = (0, 64, 192)
 # The program's system directory as the prefix holds it: a 32-bit program's
 # C:\windows\system32 is the prefix's syswow64. The other side is Wine's own.
@@ -61,6 +64,10 @@ class Skipped(Exception):
     pass
 
 
+class Deadline(Failed):
+    pass
+
+
 def program_bits(path):
     """32 or 64: the machine of a PE file's header."""
     data = Path(path).read_bytes()[:4096]
@@ -84,9 +91,10 @@ class Wine:
 
     def __enter__(self):
         if not os.environ.get("DISPLAY") and not self._server_running():
-            subprocess.run([WINE_RUN, "--start"], check=True)
+            subprocess.run([WINE_RUN, "--start"], check=True, timeout=TOOL_SECONDS)
             self.started = True
-        out = subprocess.run([WINE_RUN, "--env"], check=True, capture_output=True, text=True)
+        out = subprocess.run([WINE_RUN, "--env"], check=True, capture_output=True, text=True,
+                             timeout=TOOL_SECONDS)
         for word in out.stdout.replace("export ", "").split():
             key, _, value = word.partition("=")
             self.env[key] = value.strip("'")
@@ -95,7 +103,7 @@ class Wine:
 
     def __exit__(self, *exc):
         if self.started:
-            subprocess.run([WINE_RUN, "--stop"])
+            subprocess.run([WINE_RUN, "--stop"], timeout=TOOL_SECONDS)
 
     def _server_running(self):
         wine_dir = os.environ.get("SETUP_WINE_DIR", str(HERE.parent.parent / "build/windows/wine"))
@@ -115,34 +123,46 @@ class Wine:
 
     def output(self, *args):
         """Runs a program in the prefix to its end; its standard output, or
-        Failed with everything it said when its exit code is not 0."""
-        done = subprocess.run([str(WINE_RUN), *map(str, args)], env=self.env,
-                              capture_output=True, text=True)
+        Failed with everything it said when its exit code is not 0 or it
+        runs past TOOL_SECONDS."""
+        command = " ".join(map(str, args))
+        try:
+            done = subprocess.run([str(WINE_RUN), *map(str, args)], env=self.env,
+                                  capture_output=True, text=True, timeout=TOOL_SECONDS)
+        except subprocess.TimeoutExpired as late:
+            said = (late.stdout or b"") + (late.stderr or b"")
+            raise Failed(f"{command}: still ran after {TOOL_SECONDS} s\n"
+                         + said.decode(errors="replace")) from None
         if done.returncode != 0:
-            raise Failed(f"{' '.join(map(str, args))}: exit code {done.returncode}\n"
-                         + done.stdout + done.stderr)
+            raise Failed(f"{command}: exit code {done.returncode}\n" + done.stdout + done.stderr)
         return done.stdout
 
     def registry(self, keys, work):
-        """Writes {key: {name: value}} under HKEY_CURRENT_USER in one go."""
+        """Writes {key: {name: value}} under HKEY_CURRENT_USER in one go; a
+        key whose values are None is deleted with everything below it."""
         lines = ["REGEDIT4", ""]
         for key, values in keys.items():
+            if values is None:
+                lines += [f"[-HKEY_CURRENT_USER\\{key}]", ""]
+                continue
             lines.append(f"[HKEY_CURRENT_USER\\{key}]")
             lines += [f'"{name}"="{value}"' for name, value in values.items()]
             lines.append("")
         reg = Path(work) / "settings.reg"
         reg.write_text("\r\n".join(lines))
-        subprocess.run([WINE_RUN, "regedit", "/S", windows_path(reg)], env=self.env, check=True)
+        subprocess.run([WINE_RUN, "regedit", "/S", windows_path(reg)], env=self.env, check=True,
+                       timeout=REGISTRY_SECONDS)
 
     def screenshot(self, path):
-        """The virtual desktop's window, so that a real display shows the same
-        picture as Xvfb; the whole screen when it is not there."""
-        for window in (f"{DESKTOP} - Wine desktop", "root"):
-            taken = subprocess.run(["import", "-window", window, str(path)], env=self.env,
-                                   stderr=subprocess.DEVNULL)
-            if taken.returncode == 0:
-                return
-        raise OSError(f"import could not take {path}")
+        """The whole screen. import is given the root window only: asked for a
+        window that does not exist, it waits for a mouse click."""
+        try:
+            taken = subprocess.run(["import", "-window", "root", str(path)], env=self.env,
+                                   capture_output=True, text=True, timeout=SHOT_SECONDS)
+        except subprocess.TimeoutExpired:
+            raise OSError(f"import took more than {SHOT_SECONDS} s for {path}") from None
+        if taken.returncode != 0:
+            raise OSError(f"import could not take {path}: {taken.stderr.strip()}")
 
 
 class Session:
@@ -155,6 +175,9 @@ class Session:
         self.root = f"C:\\E2E\\{name.upper()}"
         self.media_dir, self.dest = self.root + "\\MEDIA", self.root + "\\DEST"
         self.exe = "SETUP.EXE"
+        # True: run the SETUP.EXE the media directory holds (as mkmedia wrote
+        # it, with a product's logo and credits), not the one built.
+        self.media_setup = False
         self.bits = program_bits(args.setup)
         self.system = SYSTEM_DIRS[self.bits]
         self.wine_own = WINE_OWN + [SYSTEM_DIRS[96 - self.bits]]
@@ -175,6 +198,7 @@ class Session:
         self.started = None
         self.before = self.after = None
         self.robot_lines = []
+        self.last_robot = None
 
     # --- the Wine drive
 
@@ -327,18 +351,23 @@ class Session:
         """Runs SETUP.EXE from the media directory beside the robot; returns its
         exit code. With watch, takes a snapshot right before SETUP.EXE starts
         and one when it and the robot have ended (s.before, s.after)."""
-        shutil.copy(self.args.setup, self.host(self.media_dir) / self.exe)
-        keys = {"Software\\Wine\\Explorer\\Desktops": {DESKTOP: DESKTOP_SIZE}}
-        for exe in (self.exe, Path(self.args.robot).name):
-            keys[f"Software\\Wine\\AppDefaults\\{exe}\\Explorer"] = {"Desktop": DESKTOP}
+        if not self.media_setup:
+            shutil.copy(self.args.setup, self.host(self.media_dir) / self.exe)
+        # A prefix of an older harness may still send these programs into a
+        # virtual desktop of their own.
+        keys = {f"Software\\Wine\\AppDefaults\\{exe}\\Explorer": None
+                for exe in (self.exe, Path(self.args.robot).name)}
         keys.update(self.settings)
         self.wine.registry(keys, self.work)
         self.before = self.snapshot() if watch else None
         robot = None
         if not self.args.manual:
             script = self.work / "scenario.robot"
-            script.write_text(self.robot_text)
+            # The robot reads and echoes its steps in the prefix's ANSI code
+            # page, as it reads the texts of windows.
+            script.write_text(self.robot_text, encoding="cp1252")
             robot = Robot(self, script)
+            self.last_robot = robot
             self.robot_lines = robot.timed
         self.started = time.monotonic()
         setup = self.wine.start([f"{self.media_dir}\\{self.exe}"])
@@ -355,20 +384,26 @@ class Session:
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             if robot and robot.proc.poll() not in (None, 0):
-                self.screenshot("failure")
-                raise Failed("the robot failed:\n" + robot.log())
+                raise Failed("the robot failed:\n" + robot.log() + self.evidence("failure"))
             if setup.poll() is not None and (not robot or robot.proc.poll() is not None):
                 return setup.returncode
             time.sleep(0.05)
-        self.screenshot("timeout")
         raise Failed(f"SETUP.EXE or the robot still ran after {timeout} s:\n"
-                     + (robot.log() if robot else ""))
+                     + (robot.log() if robot else "") + self.evidence("timeout"))
 
     def screenshot(self, name):
         self.shot_count += 1
         path = self.shots / f"{self.shot_count:02d}-{name}.png"
         self.wine.screenshot(path)
         return path
+
+    def evidence(self, name):
+        """A screenshot of how the screen looks now, for a failure's report:
+        a line that names it, or says why there is none."""
+        try:
+            return f"\nscreenshot: {self.screenshot(name)}"
+        except OSError as error:
+            return f"\nno screenshot: {error}"
 
     # --- checking
 
@@ -467,7 +502,8 @@ class Robot:
         self.timed = []  # (arrival time, line)
         self.proc = session.wine.start([str(session.args.robot), windows_path(script)],
                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                       stderr=subprocess.STDOUT, text=True, bufsize=1)
+                                       stderr=subprocess.STDOUT, text=True, bufsize=1,
+                                       encoding="cp1252", errors="replace")
         threading.Thread(target=self._read, daemon=True).start()
 
     def _read(self):
@@ -495,8 +531,8 @@ class Robot:
         return "\n".join(self.lines)
 
 
-def load(name):
-    path = HERE / "scenarios" / f"{name}.py"
+def load(name, folder):
+    path = Path(folder) / f"{name}.py"
     if not path.exists():
         raise SystemExit(f"e2e: no scenario {name} ({path})")
     module = types.ModuleType(f"scenario_{name}")
@@ -519,6 +555,10 @@ def main():
     parser.add_argument("--inicheck", help="inicheck.exe as built (default: beside SETUP.EXE)")
     parser.add_argument("--keep", action="store_true",
                         help="leave what the demo installed in place")
+    parser.add_argument("--deadline", type=int, default=0,
+                        help="seconds a scenario may take before it fails with what it saw")
+    parser.add_argument("--scenarios-dir", default=HERE / "scenarios",
+                        help="where the scenarios are (default: scenarios/ beside the driver)")
     parser.add_argument("scenarios", nargs="+")
     args = parser.parse_args()
     for tool in ("arc", "ff1", "mkmedia", "inicheck"):
@@ -530,16 +570,32 @@ def main():
         for name in args.scenarios:
             start = time.monotonic()
             session = Session(wine, name, args)
+
+            # The screen is taken before the programs are ended on the way out.
+            def past_deadline(signum, frame, session=session):
+                raise Deadline(session.evidence("deadline"))
+
+            signal.signal(signal.SIGALRM, past_deadline)
             try:
-                load(name).run(session)
+                signal.alarm(args.deadline)
+                load(name, args.scenarios_dir).run(session)
+                signal.alarm(0)
                 print(f"e2e {name}: passed in {time.monotonic() - start:.1f} s")
+            except Deadline as shot:
+                failed += 1
+                robot = session.last_robot
+                print(f"e2e {name}: FAILED: still running after its {args.deadline} s\n"
+                      + (robot.log() if robot else "no robot ran") + str(shot))
             except Failed as failure:
+                signal.alarm(0)
                 failed += 1
                 print(f"e2e {name}: FAILED after {time.monotonic() - start:.1f} s\n{failure}")
             except Skipped as reason:
+                signal.alarm(0)
                 skipped += 1
                 print(f"e2e {name}: SKIPPED: {reason}")
             finally:
+                signal.alarm(0)
                 session.close()
     sys.exit(1 if failed else SKIPPED if skipped else 0)
 

@@ -85,31 +85,46 @@ def _wine_processes(prefix):
     return found
 
 
-def end_folder_windows(s, folders, expected=0):
+def end_folder_windows(s, folders, shown=True):
     """Ends the explorer.exe processes of this prefix that show one of the
-    folders (C: paths): Wine's Program Manager opens one for every CreateGroup
-    and ShowGroup, a few seconds late under load, and they would outlive the
-    scenario. Waits up to 15 s for expected of them first. Returns how many."""
+    folders (C: paths): Wine's Program Manager opens folder windows for
+    CreateGroup and ShowGroup, and they would outlive the scenario. How many
+    is Wine's affair: it opens a folder through ShellExecute, whose "open"
+    verb first tries a DDE conversation with "Folders" and starts a window
+    of its own when that fails, which on a busy machine varies from run to
+    run. So this waits until every folder that exists shows at least once
+    (unless shown is False: the run made no Program Manager group) and no
+    new window has come for two seconds (60 s at most). Returns {folder: how
+    many windows showed it}."""
     wanted = [f.lower() for f in folders]
+    awaited = {f.lower() for f in folders if shown and s.exists(f)}
 
     def showing():
-        found = []
+        found = {}
         for pid, cmdline in _wine_processes(s.wine.env["WINEPREFIX"]):
             program, _, argument = cmdline.partition(" ")
             if program.lower().endswith("\\explorer.exe") and argument.lower() in wanted:
-                found.append(pid)
+                found[pid] = argument.lower()
         return found
 
-    deadline = time.monotonic() + 15
-    ended = showing()
-    while len(ended) < expected and time.monotonic() < deadline:
+    deadline = time.monotonic() + 60
+    seen, quiet_since = showing(), time.monotonic()
+    while time.monotonic() < deadline:
+        if awaited <= set(seen.values()) and time.monotonic() - quiet_since >= 2:
+            break
         time.sleep(0.1)
-        ended = showing()
-    for pid in ended:
-        os.kill(pid, signal.SIGTERM)
+        now = showing()
+        if set(now) - set(seen):
+            quiet_since = time.monotonic()
+        seen.update(now)
+    for pid in seen:
+        try:
+            os.kill(pid, signal.SIGTERM)
+        except ProcessLookupError:
+            pass
     for _ in range(100):
         if not any(os.path.exists(f"/proc/{pid}/cmdline") and open(f"/proc/{pid}/cmdline").read()
-                   for pid in ended):
+                   for pid in seen):
             break
         time.sleep(0.05)
-    return len(ended)
+    return {folder: sum(1 for f in seen.values() if f == folder.lower()) for folder in folders}

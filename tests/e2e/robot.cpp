@@ -187,16 +187,19 @@ bool Click(Robot& r, const std::string& idWord) {
 }
 
 // LB_SETSEL sends no notification: the dialog is told as a click would.
+// Both are posted, as a click's messages are: queued behind the work the
+// dialog posted to itself when it appeared, they cannot be undone by it.
 bool SelectItem(Robot& r, std::string args, BOOL select) {
     HWND list = Control(r, TakeWord(args));
     if (!list) return false;
     int index = atoi(args.c_str());
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(list, LB_SETSEL, select, index, SMTO_NORMAL, 5000, &result);
-    if (LRESULT(result) == LB_ERR) {
+    DWORD_PTR count = 0;
+    SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 5000, &count);
+    if (index < 0 || index >= int(count)) {
         r.error = "no list item " + args;
         return false;
     }
+    PostMessageA(list, LB_SETSEL, select, index);
     PostMessageA(r.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(list));
     return true;

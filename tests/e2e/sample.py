@@ -55,6 +55,16 @@ def make_disks(s):
     return disks + "\\DISK1", product, read_script(script)
 
 
+def brand_setup(s, setup, target):
+    """A SETUP.EXE given the sample's logo and credits, as mkmedia writes them
+    onto disk 1: the sample built once more, onto a CD, with it."""
+    shutil.copy(setup, s.host(s.root + "\\BRANDING.EXE"))
+    out = s.root + "\\BRANDING"
+    s.tool("mkmedia", s.root + "\\PRODUCT", out, "--media", "cd", "--setup",
+           s.root + "\\BRANDING.EXE")
+    shutil.copy(s.host(out + "\\DISK1\\SETUP.EXE"), s.host(target))
+
+
 def show_images(s, disks):
     """The 1.44M images beside the disk directories, as the host names them."""
     images = sorted(s.host(disks).glob("DISK*.IMG"))
@@ -107,7 +117,9 @@ class Saved:
             shutil.rmtree(self.s.host(folder), ignore_errors=True)
 
 
-def robot_steps(title):
+def robot_steps(title, after_options=""):
+    """The user's steps through the sample's installation; after_options are
+    steps for what comes between the options dialog and the run item."""
     return f"""
         window-class FFIWClass {title} Installation
         window-with Presents
@@ -119,6 +131,7 @@ def robot_steps(title):
         shot options
         click 109
         gone
+        {after_options}
         window {title}
         text message Do you want to \\nread the readme now ?
         shot run-item
@@ -177,7 +190,7 @@ def show_settings(s, script, group):
     return lines, links
 
 
-def check(s, script, files, lines, links):
+def check(s, script, files, lines, links, titles=("Read Me",)):
     dest = script["Install"]["BaseDir"]
     for source, target in files:
         s.expect(s.exists(target), f"{target} is missing")
@@ -190,4 +203,4 @@ def check(s, script, files, lines, links):
     listed = diskset.name_list((fonts / "fontnam.dat").read_bytes())
     s.expect(listed == faces, f"fontnam.dat lists {listed}, the fonts hold {faces}")
     s.expect(f"FontDir={dest}\\FONTS" in lines, f"WIN.INI holds {lines}")
-    s.expect([p.stem for p in links] == ["Read Me"], f"the group holds {links}")
+    s.expect([p.stem for p in links] == list(titles), f"the group holds {links}")

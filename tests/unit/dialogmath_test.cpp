@@ -5,7 +5,10 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "resources/resource.h"
+#include "ui/credits.h"
 #include "ui/space.h"
 
 namespace {
@@ -148,6 +151,73 @@ TEST(DialogMath, DestinationFieldNamesItsDrive) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(DriveOfField(c.text, c.current), c.drive) << "'" << c.text << "'";
+}
+
+// OK refuses what Windows cannot create: a colon past the drive, the
+// reserved characters, control characters.
+TEST(DialogMath, DestinationCharactersWindowsRefuses) {
+    struct Case {
+        const char* path;
+        char bad;
+    } cases[] = {
+        {"C:\\KESTREL", 0},
+        {"c:\\Kestrel Schriften f\xfcr B\xfcro", 0},
+        {"\\\\SERVER\\SHARE\\FONTS", 0},
+        {"FONTS", 0},
+        {"", 0},
+        {"C:\\KESTRELC:\\KEST2", ':'},
+        {"C:FONTS:", ':'},
+        {":\\FONTS", ':'},
+        {"1:\\FONTS", ':'},
+        {"C:\\A*", '*'},
+        {"C:\\A?B", '?'},
+        {"C:\\\"A\"", '"'},
+        {"C:\\<A>", '<'},
+        {"C:\\A>", '>'},
+        {"C:\\A|B", '|'},
+        {"C:\\A\tB", '\t'},
+    };
+    for (const Case& c : cases) EXPECT_EQ(BadPathChar(c.path), c.bad) << c.path;
+}
+
+std::string Block(const std::vector<std::string>& lines) {
+    std::string block;
+    for (const std::string& l : lines) {
+        block += l;
+        block.resize(block.size() + CREDITS_LINE_SIZE - l.size(), '\0');
+    }
+    return block;
+}
+
+// The credit statics' texts from the resource's lines: joined by line
+// breaks, ampersands doubled, a line without its zero byte ended at its
+// size, lines past the block empty.
+TEST(DialogMath, CreditTextsFromTheirLines) {
+    const std::string full(CREDITS_LINE_SIZE, 'x');
+    const std::string block =
+        Block({"Setup by", "Kestrel & Sons", "for", "Kestrel", "(c) 1998", ""});
+    struct Case {
+        std::string block;
+        int first, count;
+        size_t size;
+        std::string text;
+        bool fit;
+    } cases[] = {
+        {block, 0, 1, 400, "Setup by", true},
+        {block, 1, 3, 400, "Kestrel && Sons\nfor\nKestrel", true},
+        {block, 4, 2, 400, "(c) 1998\n", true},
+        {std::string(6 * CREDITS_LINE_SIZE, '\0'), 1, 3, 400, "\n\n", true},
+        {full + full, 0, 2, 400, full + "\n" + full, true},
+        {block.substr(0, CREDITS_LINE_SIZE + 3), 1, 3, 400, "Kes\n\n", true},
+        {"", 4, 2, 400, "\n", true},
+        {block, 1, 3, 10, "Kestrel &", false},
+    };
+    for (const Case& c : cases) {
+        char text[400];
+        EXPECT_EQ(CreditText(text, c.size, c.block.data(), c.block.size(), c.first, c.count), c.fit)
+            << c.text;
+        EXPECT_EQ(std::string(text), c.text);
+    }
 }
 
 }  // namespace

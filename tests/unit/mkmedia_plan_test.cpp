@@ -86,7 +86,9 @@ TEST(ShortNames, FollowTheRulesOfAFat12RootEntry) {
         {"SPACE X.TXT", false, false},
         {"PLUS+.TXT", false, false},
         {"", false, false},
-        {"\xe9T\xe9.TXT", false, false},
+        {"\xe9T\xe9.TXT", false, true},
+        {"LIZENZ\xc4.TXT", false, true},
+        {"LIZENZ\xc4XY.TXT", false, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(IsShortName(c.name, false), c.upper) << c.name;

@@ -1,8 +1,8 @@
 #include "tests/unit/testenv.h"
 
-#include <filesystem>
-
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "platform/platform.h"
 
@@ -48,8 +48,8 @@ MessageBoxRecorder* recorder = nullptr;
 }  // namespace
 
 ScratchDir::ScratchDir() {
-    path_ = TempRoot() + "\\unit" + std::to_string(ProcessId()) + "_" +
-            std::to_string(++scratchCount);
+    path_ =
+        TempRoot() + "\\unit" + std::to_string(ProcessId()) + "_" + std::to_string(++scratchCount);
     fs::remove_all(HostPath(path_));
     if (PfMkdir(path_.c_str()) != 0) ADD_FAILURE() << "cannot create " << path_;
 }
@@ -130,7 +130,41 @@ std::string ReadFile(const std::string& path) {
     return bytes;
 }
 
-bool FileExists(const std::string& path) { return PfAccess(path.c_str(), 0) == 0; }
+bool FileExists(const std::string& path) {
+    return PfAccess(path.c_str(), 0) == 0;
+}
+
+std::string Bmp(const BmpSpec& s) {
+    auto put = [](std::string& b, uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) b += char(i < 4 ? v >> (8 * i) : 0);
+    };
+    const int rows = s.height < 0 ? -s.height : s.height;
+    const size_t stride = size_t((s.width * s.bits + 31) / 32 * 4);
+    const size_t used = size_t((s.width * s.bits + 7) / 8);
+    const size_t offset = 14 + size_t(s.header) + 4 * size_t(s.colours);
+    std::string b = "BM";
+    put(b, uint32_t(offset + stride * rows), 4);
+    put(b, 0, 4);
+    put(b, uint32_t(offset), 4);
+    put(b, uint32_t(s.header), 4);
+    put(b, uint32_t(s.width), 4);
+    put(b, uint32_t(s.height), 4);
+    put(b, 1, 2);
+    put(b, uint32_t(s.bits), 2);
+    put(b, uint32_t(s.compression), 4);
+    put(b, uint32_t(stride * rows), 4);
+    put(b, 0, 8);
+    put(b, uint32_t(s.colours), 4);
+    put(b, 16, 4);
+    b.append(size_t(s.header) - 40, '\0');
+    for (int i = 0; i < s.colours; ++i) put(b, uint32_t(0x10101 * i * 16), 4);
+    for (int r = 0; r < rows; ++r) {
+        // Rows in the file's order: a top-down file holds the bottom row last.
+        const int bottomUp = s.height < 0 ? rows - 1 - r : r;
+        for (size_t i = 0; i < stride; ++i) b += i < used ? char(bottomUp * 3 + int(i)) : '\0';
+    }
+    return b;
+}
 
 std::vector<std::string> AllNames(const std::string& dir) {
     std::vector<std::string> names;

@@ -5,11 +5,14 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/globals.h"
 #include "platform/strutil.h"
 #include "resources/resource.h"
+#include "tests/unit/testenv.h"
 #include "tests/win/uidriver.h"
+#include "tools/common/branding.h"
 #include "ui/dialogmath.h"
 #include "ui/intro_win.h"
 
@@ -160,12 +163,86 @@ TEST_F(IntroBox, LogoIsDrawnCentredWithSrcAnd) {
         }
     }
     EXPECT_EQ(wrong, 0) << "first difference at logo pixel " << first;
-    // The picture has colour where it is not white.
-    EXPECT_NE(And(GetPixel(memory, 34, 36), face), face);
+    // The picture has colour where it is not white: the neutral logo's navy disk.
+    EXPECT_NE(And(GetPixel(memory, 101, 40), face), face);
     ReleaseDC(frame, dc);
     SelectObject(memory, old);
     DeleteDC(memory);
     DeleteObject(logo);
+}
+
+// The statics without ids, in template order: copyright, developers, heading.
+std::vector<std::string> CreditTexts(HWND box) {
+    std::vector<std::string> texts;
+    int index = 0;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++index) {
+        char text[1024] = "";
+        GetWindowTextA(c, text, sizeof text);
+        if (index == 0 || index == 4 || index == 5) texts.push_back(text);
+    }
+    return texts;
+}
+
+// As built the box names no maker; a SETUP.EXE that mkmedia gave a logo
+// and credits shows them, its ampersands as such.
+TEST_F(IntroBox, CreditsAndLogoAreTheProductOwners) {
+    HWND box = Open();
+    EXPECT_EQ(CreditTexts(box), std::vector<std::string>({"\n", "\n\n", ""}));
+    DestroyWindow(box);
+
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    ScratchDir dir;
+    WriteFile(dir / "credits.txt",
+              "Setup by\r\nKestrel & Sons\r\nfor\r\nKestrel Type\r\n\u00a9 1998 Kestrel\r\n");
+    WriteFile(dir / "logo.bmp", Bmp(BmpSpec()));
+    Branding branding;
+    std::vector<std::string> problems;
+    ASSERT_TRUE(ReadBranding(dir / "logo.bmp", dir / "credits.txt", *FindCodePage(1252), branding,
+                             problems));
+    std::string image = ReadFile(self), error;
+    ASSERT_TRUE(BrandSetup(image, branding, error)) << error;
+    WriteFile(dir / "branded.exe", image);
+    HMODULE branded =
+        LoadLibraryExA((dir / "branded.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(branded);
+    HINSTANCE own = hInst;
+    hInst = branded;
+    box = Open();
+    EXPECT_EQ(CreditTexts(box),
+              std::vector<std::string>(
+                  {"\xa9 1998 Kestrel\n", "Kestrel && Sons\nfor\nKestrel Type", "Setup by"}));
+    // The logo's pixel bytes count up: the first row, pixel 2k is grey of
+    // the high half of byte k (bottom row first in the file).
+    HBITMAP logo = LoadBitmapA(branded, "CompanyLogo");
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(memory, logo);
+    for (int k : {1, 5, 40}) {
+        int grey = 16 * ((74 * 3 + k) >> 4 & 15);
+        EXPECT_EQ(GetPixel(memory, 2 * k, 0), RGB(grey, grey, grey)) << k;
+    }
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(logo);
+    DestroyWindow(box);
+    hIntroDlg = nullptr;
+    hInst = own;
+    FreeLibrary(branded);
+}
+
+// The credit lines are measured against statics of 334 pixels: 167 dialog
+// units of the box's font. (Their texts are measured in the System font
+// Windows draws the box in; Wine may draw it in a font of the host's.)
+TEST_F(IntroBox, CreditStaticsAre334PixelsWide) {
+    HWND box = Open();
+    int index = 0;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++index) {
+        if (index != 0 && index != 4 && index != 5) continue;
+        RECT client;
+        GetClientRect(c, &client);
+        EXPECT_EQ(client.right, kCreditPixels) << index;
+    }
+    EXPECT_EQ(index, 7);
 }
 
 TEST_F(IntroBox, EnterEscapeAndAClickCloseIt) {

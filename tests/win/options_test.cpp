@@ -403,6 +403,46 @@ TEST_F(OptionsDialog, CancelAsksAndNoKeepsEverything) {
     EXPECT_EQ(Text(dialog, IDC_OPT_DESTREQUIRED), "150 K");
 }
 
+// OK refuses a directory Windows cannot create, with a message, and the
+// dialog stays open with the typed text; a sound one ends it.
+TEST_F(OptionsDialog, OkRefusesNamesWindowsCannotCreate) {
+    struct Case {
+        const char* typed;
+        const char* message;
+    } cases[] = {
+        {"C:\\KESTRELC:\\KEST2",
+         "The directory \"C:\\KESTRELC:\\KEST2\" cannot be created: a directory name cannot "
+         "hold \":\" but after the drive letter."},
+        {"C:\\FONTS\\*",
+         "The directory \"C:\\FONTS\\*\" cannot be created: a directory name "
+         "cannot hold \"*\"."},
+        {"C:\\A|B",
+         "The directory \"C:\\A|B\" cannot be created: a directory name cannot hold "
+         "\"|\"."},
+        {"C:\\A\tB",
+         "The directory \"C:\\A\tB\" cannot be created: a directory name cannot "
+         "hold a control character."},
+    };
+    for (const Case& c : cases) {
+        MessageBoxRecorder boxes;
+        ASSERT_TRUE(Open());
+        SetDlgItemTextA(dialog, IDC_OPT_DIR, c.typed);
+        DoPeeks();
+        ASSERT_TRUE(OkEnabled(dialog)) << c.typed;
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_OPT_OK, BN_CLICKED), 0);
+        ASSERT_EQ(boxes.boxes.size(), 1u) << c.typed;
+        EXPECT_EQ(boxes.boxes[0].owner, dialog);
+        EXPECT_EQ(boxes.boxes[0].text, c.message);
+        EXPECT_EQ(boxes.boxes[0].caption, "Setup");
+        EXPECT_EQ(boxes.boxes[0].type, unsigned(MB_OK | MB_ICONEXCLAMATION));
+        EXPECT_TRUE(IsWindowVisible(dialog)) << c.typed;
+        EXPECT_EQ(Text(dialog, IDC_OPT_DIR), c.typed);
+        EXPECT_STREQ(dest_path, "C:\\FONTS");
+        DestroyWindow(dialog);
+        dialog = nullptr;
+    }
+}
+
 // Run modally as the sequence runs it: OK gives 1 and the typed directory;
 // Cancel answered Yes gives 0 and leaves dest_path alone.
 TEST_F(OptionsDialog, ModalResults) {

@@ -187,14 +187,12 @@ const Template kTemplates[] = {
      "",
      10,
      "System",
-     {{-1, "static", kGroupStatic, 0, 158, 167, 20,
-       "Copyright (c) Sample Type Foundry\nAll rights reserved"},
+     {{-1, "static", kGroupStatic, 0, 158, 167, 20, ""},
       {-1, "static", kGroupStatic, 0, 48, 167, 8, "Presents"},
       {101, "static", kGroupStatic, 0, 62, 167, 29, ""},
       {200, "static", SS_WHITEFRAME, 0, 3, 167, 41, ""},
-      {-1, "static", kGroupStatic, 0, 123, 167, 25,
-       "The Font Setup Team\nfor\nSample Type Foundry"},
-      {-1, "static", kGroupStatic, 0, 110, 167, 8, "Setup program by"},
+      {-1, "static", kGroupStatic, 0, 123, 167, 25, ""},
+      {-1, "static", kGroupStatic, 0, 110, 167, 8, ""},
       {102, "static", kGroupStatic, 0, 94, 167, 14, ""}}},
     {"ExtractStatusDlg",
      WS_POPUP | WS_DLGFRAME,
@@ -337,12 +335,23 @@ TEST(Resources, TickBitmapsAreTenByTenInSixteenColours) {
     EXPECT_EQ(shapes[0], shapes[1]) << "the two ticks differ in shape";
 }
 
-TEST(Resources, LogoAndIconArePresent) {
+TEST(Resources, LogoCreditsAndIconArePresent) {
     int bits = 0;
     std::vector<std::string> logo = Pixels("CompanyLogo", &bits);
     ASSERT_EQ(logo.size(), 75u);
     EXPECT_EQ(logo[0].size(), 250u);
     EXPECT_EQ(bits, 4);
+
+    // The credit lines as built: six empty lines of fixed size, for mkmedia
+    // to write a product's own over.
+    HRSRC credits = FindResourceA(GetModuleHandleA(nullptr), "Credits", MAKEINTRESOURCEA(10));
+    ASSERT_TRUE(credits);
+    const char* block =
+        static_cast<const char*>(LockResource(LoadResource(GetModuleHandleA(nullptr), credits)));
+    EXPECT_EQ(SizeofResource(GetModuleHandleA(nullptr), credits),
+              DWORD(CREDITS_LINES * CREDITS_LINE_SIZE));
+    EXPECT_EQ(std::string(block, CREDITS_LINES * CREDITS_LINE_SIZE),
+              std::string(CREDITS_LINES * CREDITS_LINE_SIZE, '\0'));
 
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), "InstallIcon");
     ASSERT_TRUE(icon);

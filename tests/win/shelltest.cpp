@@ -8,7 +8,6 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
-
 #include <cstdio>
 #include <vector>
 
@@ -116,7 +115,8 @@ void RegisterCopyCase(const char* mode, const char* name, void (*body)(), const 
                           [body]() -> testing::Test* { return new CopyCase(body); });
 }
 
-CopyRun RunInCopy(const char* mode, const char* copyName, bool noShell32, const char* filter) {
+CopyRun RunInCopy(const char* mode, const char* copyName, bool noShell32, const char* filter,
+                  const char* version) {
     CopyRun run{DWORD(-1), ""};
     char self[MAX_PATH];
     ModuleFileName(nullptr, self, MAX_PATH);
@@ -127,6 +127,7 @@ CopyRun RunInCopy(const char* mode, const char* copyName, bool noShell32, const 
     std::string overrides = appKey + "\\DllOverrides";
     std::string x11 = appKey + "\\X11 Driver";
     if (noShell32) SetAppValue(overrides, "shell32", "disabled");
+    if (version) SetAppValue(appKey, "Version", version);
     // Unmanaged windows, as for win_tests: no wait for a window manager.
     SetAppValue(x11, "Managed", "N");
 
@@ -447,7 +448,8 @@ int EndExplorersSince(const std::vector<DWORD>& before) {
     GetWindowThreadProcessId(GetDesktopWindow(), &desktop);
     int ended = 0;
     for (DWORD pid : ExplorerProcesses()) {
-        if (pid == desktop || std::find(before.begin(), before.end(), pid) != before.end()) continue;
+        if (pid == desktop || std::find(before.begin(), before.end(), pid) != before.end())
+            continue;
         if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
             if (TerminateProcess(process, 0)) ++ended;
             WaitForSingleObject(process, 5000);

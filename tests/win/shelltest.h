@@ -22,8 +22,11 @@ struct CopyRun {
     std::string output;  // standard output and error of the copy
 };
 // Runs the Copy cases of mode whose names match filter in a copy of win_tests
-// named copyName (".exe" added). With noShell32 the copy cannot load shell32.dll.
-CopyRun RunInCopy(const char* mode, const char* copyName, bool noShell32, const char* filter);
+// named copyName (".exe" added). With noShell32 the copy cannot load
+// shell32.dll; with a version (Wine's name, e.g. "win31") Wine reports that
+// Windows version to the copy.
+CopyRun RunInCopy(const char* mode, const char* copyName, bool noShell32, const char* filter,
+                  const char* version = nullptr);
 // True when output reports exactly `passed` cases passed and none failed.
 bool CopyPassed(const CopyRun& run, int passed);
 

@@ -55,3 +55,32 @@ run_tool(2 "more than one script" ${INICHECK} clean.ini clean.ini)
 run_tool(2 "--media needs a directory" ${INICHECK} clean.ini --media)
 run_tool(2 "missing.ini: cannot be read" ${INICHECK} missing.ini)
 run_tool(2 "NODISK: no such directory" ${INICHECK} clean.ini --media NODISK)
+run_tool(2 "--codepage needs one of 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257"
+         ${INICHECK} clean.ini --codepage 1258)
+
+# The script's bytes as the setup reads them: a byte-order mark before the
+# first section, lines ending in CR alone, text saved as UTF-8; the same
+# text in code page 1252 is clean.
+string(ASCII 239 187 191 bom)
+string(ASCII 13 cr)
+string(ASCII 252 u_1252)
+set(rest "BaseDir=C:\\K\ndisks=1\n[Packages]\nFonts=Fonts,FONTS,1,1,FF1,0\n[Disk1]\nFonts=ONE.ARC\n")
+file(WRITE ${WORK}/bom.ini "${bom}[Install]\nname=Kestrel\n${rest}")
+run_tool(1 "^bom.ini:Install:: error: line 1: a UTF-8 byte-order mark stands before \\[Install\\]: the setup reads no section header there and loses the section; save the file without the mark\n"
+         ${INICHECK} bom.ini)
+file(WRITE ${WORK}/cr.ini "[Install]${cr}name=Kestrel${cr}${rest}")
+run_tool(1 "^cr.ini:Install:: warning: line 1: the line ends in CR alone; Windows may read it and the next as one line: end every line in CR LF\n$"
+         ${INICHECK} cr.ini)
+file(WRITE ${WORK}/utf8.ini "[Install]\nname=Kestrel Schriften für Büro\n${rest}")
+run_tool(1 "^utf8.ini:Install:name: warning: line 2: UTF-8 text: the setup reads the script in the ANSI code page and shows \"name=Kestrel Schriften fÃ¼r BÃ¼ro\" for \"name=Kestrel Schriften für Büro\"; write the script in code page 1252 \\(mkmedia converts a template\\)\n$"
+         ${INICHECK} utf8.ini)
+file(WRITE ${WORK}/ansi.ini "[Install]\nname=f${u_1252}r\n${rest}")
+run_tool(0 "^$" ${INICHECK} ansi.ini)
+
+# A logo.bmp and credits.txt beside the script are checked as mkmedia uses them.
+file(MAKE_DIRECTORY ${WORK}/product)
+file(WRITE ${WORK}/product/install.ini "[Install]\nname=Kestrel\n${rest}")
+file(WRITE ${WORK}/product/LOGO.BMP "GIF89a")
+file(WRITE ${WORK}/product/credits.txt "Setup by\nKestrel\tFoundry\nfor\nK\nC\nR\nseven\n")
+run_tool(1 "^product.LOGO.BMP: error: not a Windows bitmap \\(BMP\\)\nproduct.credits.txt:2: error: the line holds a tab or control character\nproduct.credits.txt:7: error: the intro shows six credit lines: the heading, three of developers and company, two of copyright\n$"
+         ${INICHECK} product/install.ini)

@@ -125,6 +125,18 @@ bool CopyFile(const std::string& from, const std::string& to, std::vector<Made>&
     return readOk && WriteFile(to, bytes, stamp, made, error);
 }
 
+// SETUP.EXE as the product has it, or with its branding; dated as its file.
+bool WriteSetup(const Product& p, const std::string& to, std::vector<Made>& made,
+                std::string& error) {
+    if (p.setupImage.empty()) return CopyFile(p.setup, to, made, error);
+    uint32_t stamp = 0;
+    if (!PfGetFileTime(p.setup.c_str(), &stamp)) {
+        error = p.setup + ": cannot read its date";
+        return false;
+    }
+    return WriteFile(to, p.setupImage, stamp, made, error);
+}
+
 bool WriteArchive(const std::string& dir, const PlannedArchive& a, const ProductPackage& pkg,
                   std::vector<Made>& made, std::string& error) {
     const std::string path = HostJoin(dir, a.name);
@@ -190,11 +202,12 @@ bool BuildMedia(const Product& product, const std::vector<ScriptLine>& lines,
         error = product.script + ": its date lies outside 1980 to 2107";
         ok = false;
     }
-    ok =
-        ok && CopyFile(product.setup, HostJoin(disk1, "SETUP.EXE"), made, error) &&
-        WriteFile(HostJoin(disk1, "INSTALL.INI"), script, scriptDate, made, error) &&
-        (product.readme.empty() || CopyFile(product.readme, HostJoin(disk1, "README.TXT"), made, error)) &&
-        (product.ctl3d.empty() || CopyFile(product.ctl3d, HostJoin(disk1, "CTL3D32.TMP"), made, error));
+    ok = ok && WriteSetup(product, HostJoin(disk1, "SETUP.EXE"), made, error) &&
+         WriteFile(HostJoin(disk1, "INSTALL.INI"), script, scriptDate, made, error) &&
+         (product.readme.empty() ||
+          CopyFile(product.readme, HostJoin(disk1, "README.TXT"), made, error)) &&
+         (product.ctl3d.empty() ||
+          CopyFile(product.ctl3d, HostJoin(disk1, "CTL3D32.TMP"), made, error));
     for (const PlannedArchive& a : result.plan.archives)
         ok = ok && WriteArchive(result.diskDirs[size_t(a.disk) - 1], a, product.packages[a.package],
                                 made, error);

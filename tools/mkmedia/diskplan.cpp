@@ -36,7 +36,9 @@ const int MAX_PARTS = 99;
 
 bool ShortNameChar(unsigned char c, bool lowerOk) {
     if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-    if (c >= 'a' && c <= 'z') return lowerOk;
+    // Letters beyond ASCII, as the ANSI code page writes them, make 8.3 names
+    // too; the disks' own names keep to capitals and digits.
+    if ((c >= 'a' && c <= 'z') || c >= 0x80) return lowerOk;
     return c && strchr("!#$%&'()-@^_`{}~", c) != nullptr;
 }
 

@@ -1,12 +1,14 @@
 // mkmedia: builds a product's disk set, ready to copy onto floppies or a CD.
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
 
 #include "platform/platform.h"
 #include "tools/common/scriptcheck.h"
+#include "tools/common/scripttext.h"
 #include "tools/mkmedia/build.h"
 #include "tools/mkmedia/diskimage.h"
 
@@ -16,7 +18,7 @@ const int kOk = 0, kRefused = 1, kBadUsage = 2;
 
 const char kUsage[] =
     "usage: mkmedia PRODUCT OUTDIR [--media PRESET] [--setup FILE]\n"
-    "                              [--image [--label STEM]]\n"
+    "                              [--image [--label STEM]] [--codepage N]\n"
     "\n"
     "Builds the disk set of the product in directory PRODUCT into OUTDIR\\DISK1,\n"
     "OUTDIR\\DISK2, ... (OUTDIR must be missing or empty).\n"
@@ -28,6 +30,9 @@ const char kUsage[] =
     "  readme.txt    the readme (optional)\n"
     "  SETUP.EXE     the setup program (or --setup FILE)\n"
     "  ctl3d32.tmp   the 3-D controls library (optional)\n"
+    "  logo.bmp      the intro's logo: 250 x 75 pixels, 16 colours (optional)\n"
+    "  credits.txt   the intro's credit lines (optional): 1 the heading, 2 to 4\n"
+    "                developers and company, 5 and 6 the copyright\n"
     "  NAME\\         one folder per package, named as its key in [Packages];\n"
     "                its files and sub-folders are installed into the package's\n"
     "                directory\n"
@@ -52,10 +57,15 @@ const char kUsage[] =
     "                   the same bytes\n"
     "  --label STEM     the images' volume labels: STEM1, STEM2, ... (1 to 8\n"
     "                   letters, digits or _; DISK1, DISK2, ... without it)\n"
+    "  --codepage N     the Windows code page the script, the credits and the\n"
+    "                   file names are written in, from UTF-8: 1252 (default),\n"
+    "                   1250, 1251, 1253 to 1257; it must be the ANSI code page\n"
+    "                   of the users' Windows\n"
     "\n"
     "Refused, with the reason: whatever the setup could not install as the\n"
     "template says (every error inicheck reports), a file too big for one disk,\n"
-    "setup files that fill disk 1, stored names the setup cannot extract.\n"
+    "setup files that fill disk 1, stored names the setup cannot extract, text\n"
+    "the code page cannot hold, a logo or a credit line the intro cannot show.\n"
     "\n"
     "Exit status: 0 built, 1 refused (nothing written), 2 bad usage.\n";
 
@@ -70,21 +80,12 @@ int Refuse(const std::string& message) {
     return kRefused;
 }
 
-bool ReadText(const std::string& path, std::string& text) {
-    PfFile* fp = PfOpen(path.c_str(), "rb");
-    if (!fp) return false;
-    char chunk[4096];
-    size_t n;
-    while ((n = PfRead(fp, chunk, sizeof chunk)) > 0) text.append(chunk, n);
-    bool ok = !PfError(fp);
-    PfClose(fp);
-    return ok;
-}
-
-// Prints the findings not printed before; true when there is no error.
+// Prints the findings not printed before, their texts in the code page when
+// it is given; true when there is no error.
 bool Report(const std::string& file, const std::vector<ScriptFinding>& findings,
-            std::set<std::string>& printed) {
-    for (const ScriptFinding& f : findings) {
+            std::set<std::string>& printed, const CodePage* page = nullptr) {
+    for (const ScriptFinding& found : findings) {
+        const ScriptFinding f = page ? FindingAsUtf8(found, *page) : found;
         std::string line = FormatFinding(file, f);
         if (printed.insert(f.section + ":" + f.key + ":" + f.message).second)
             fprintf(stderr, "mkmedia: %s\n", line.c_str());
@@ -123,30 +124,41 @@ void ImageSummary(const MediaPreset& media, const BuildResult& r, const ImageOpt
 }
 
 int Build(const char* dir, const char* outDir, const MediaPreset& media, const char* setup,
-          const ImageOptions& images) {
+          const ImageOptions& images, const CodePage& page) {
     Product product;
-    std::string error;
+    product.page = &page;
+    std::string error, raw, text;
     if (!LocateProduct(dir, setup, product, error)) return Refuse(error);
-    if (!UseScriptFile(product.script.c_str()))
-        return Refuse(product.script + ": its full path is longer than the setup's 143 characters");
+    if (!ReadWholeFile(product.script, raw)) return Refuse(product.script + ": cannot be read");
+    std::set<std::string> printed;
+    if (!Report(product.script, ConvertTemplate(raw, page, text), printed))
+        return Refuse("the template cannot be written in code page " + std::to_string(page.number) +
+                      "; nothing written");
+    // The checks read the template as the setup reads a script: converted.
+    ScratchFile converted;
+    if (!converted.Write(text, error)) return Refuse(error);
+    if (!UseScriptFile(converted.Path().c_str()))
+        return Refuse(converted.Path() +
+                      ": its full path is longer than the setup's 143 characters");
     ScriptCheckOptions options;
     options.isTemplate = true;
-    std::set<std::string> printed;
-    if (!Report(product.script, CheckScript(options), printed))
+    if (!Report(product.script, CheckScript(options), printed, &page))
         return Refuse("the template has errors; nothing written");
-    std::string text;
     std::vector<ScriptLine> lines;
-    if (!ReadText(product.script, text)) return Refuse(product.script + ": cannot be read");
     if (!SplitTemplate(text, lines, error)) return Refuse(product.script + ": " + error);
     bool ok = ReadPackageFiles(product, error);
+    std::vector<std::string> problems;
+    bool branded = ok && BrandProduct(product, problems);
     for (const std::string& w : product.warnings)
         fprintf(stderr, "mkmedia: warning: %s\n", w.c_str());
     if (!ok) return Refuse(error);
+    for (const std::string& p : problems) fprintf(stderr, "mkmedia: %s\n", p.c_str());
+    if (!branded) return Refuse("the logo or the credits cannot be used; nothing written");
 
     BuildResult result;
     ok = BuildMedia(product, lines, media, outDir, result, error, images);
     if (!result.diskDirs.empty())
-        Report(HostJoin(result.diskDirs[0], "INSTALL.INI"), result.findings, printed);
+        Report(HostJoin(result.diskDirs[0], "INSTALL.INI"), result.findings, printed, &page);
     if (!ok) return Refuse(error + "; nothing written");
     if (!result.checked)
         fprintf(stderr,
@@ -162,6 +174,7 @@ struct Args {
     const char* media = "1.44M";
     const char* setup = "";
     const char* label = nullptr;
+    const char* codepage = "1252";
     bool image = false;
 };
 
@@ -170,10 +183,11 @@ int ParseArgs(int argc, char** argv, Args& args) {
     int n = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const char** value = arg == "--media"   ? &args.media
-                             : arg == "--setup" ? &args.setup
-                             : arg == "--label" ? &args.label
-                                                : nullptr;
+        const char** value = arg == "--media"      ? &args.media
+                             : arg == "--setup"    ? &args.setup
+                             : arg == "--label"    ? &args.label
+                             : arg == "--codepage" ? &args.codepage
+                                                   : nullptr;
         if (arg == "--help" || arg == "-h") {
             fputs(kUsage, stdout);
             return kOk;
@@ -206,8 +220,13 @@ int main(int argc, char** argv) {
     const MediaPreset* media = FindMediaPreset(args.media);
     if (!media)
         return Usage(std::string("unknown medium ") + args.media + " (" + MediaPresetNames() + ")");
+    char* end = nullptr;
+    const CodePage* page = FindCodePage(int(strtol(args.codepage, &end, 10)));
+    if (!page || *end)
+        return Usage(std::string("unknown code page ") + args.codepage + " (" + CodePageNumbers() +
+                     ")");
     ImageOptions images;
     images.write = args.image;
     if (args.label) images.labelStem = args.label;
-    return Build(args.paths[0], args.paths[1], *media, args.setup, images);
+    return Build(args.paths[0], args.paths[1], *media, args.setup, images, *page);
 }

@@ -1,6 +1,6 @@
 """mkmedia --image, checked with the real tools and not with our own reader.
 
-    mkmedia_image_test.py WORK MKMEDIA...
+    mkmedia_image_test.py WORK [--branding SETUP ART CREDITS CHECK BITS FLOOR] MKMEDIA...
 
 For every floppy medium: fsck.fat -n finds nothing wrong in any image,
 minfo shows the medium's parameters and the label, mdir lists every file of
@@ -8,6 +8,11 @@ the disk directory with its size and date, and mcopy gives back its bytes
 and date. The CD image lists and extracts whole with xorriso. Two runs give
 the same bytes; a set that does not fit leaves no image behind. MKMEDIA is
 the program, or the Wine runner and the program.
+
+With --branding, the SETUP.EXE as built: given the logo and credits it is
+built with (ART/logo.bmp, no credit lines) it comes out the same bytes; given
+the sample's (ART/sample-logo.bmp, CREDITS) it still passes the image check
+(CHECK, the script check_image.py, for BITS against the import list FLOOR).
 """
 import os
 import random
@@ -169,8 +174,34 @@ def check_refusal(mkmedia):
         fail(f"a refused set left {left}")
 
 
+def check_branding(mkmedia, setup, art, credits, check, bits, floor):
+    product = Path("brand")
+    (product / "Core").mkdir(parents=True)
+    (product / "install.ini").write_text(
+        "[Install]\nname=Brand Fonts\nBaseDir=C:\\BRAND\n[Packages]\nCore=Core,FONTS,?,?,FF1,0\n")
+    (product / "Core/A.FF1").write_bytes(b"font A\n")
+    built = Path(setup).read_bytes()
+    (product / "SETUP.EXE").write_bytes(built)
+    shutil.copy(Path(art) / "logo.bmp", product / "logo.bmp")
+    (product / "credits.txt").write_bytes(b"")
+    run(*mkmedia, "brand", "brand_neutral", "--media", "cd")
+    if Path("brand_neutral/DISK1/SETUP.EXE").read_bytes() != built:
+        fail("the logo and credits SETUP.EXE is built with do not give its own bytes")
+    shutil.copy(Path(art) / "sample-logo.bmp", product / "logo.bmp")
+    shutil.copy(credits, product / "credits.txt")
+    run(*mkmedia, "brand", "brand_sample", "--media", "cd")
+    branded = Path("brand_sample/DISK1/SETUP.EXE")
+    if branded.read_bytes() == built or branded.stat().st_size != len(built):
+        fail("the sample's logo and credits are not written in place")
+    run(sys.executable, check, str(branded), "--bits", bits, "--floor", floor)
+
+
 def main():
     work, mkmedia = Path(sys.argv[1]), sys.argv[2:]
+    branding = None
+    if mkmedia[0] == "--branding":
+        branding, mkmedia = [str(Path(p).resolve()) for p in mkmedia[1:4]] + mkmedia[4:7], \
+            mkmedia[7:]
     os.environ.update(TZ="UTC", MTOOLS_SKIP_CHECK="1")
     time.tzset()
     shutil.rmtree(work, ignore_errors=True)
@@ -181,6 +212,8 @@ def main():
         check_floppies(mkmedia, medium)
     check_cd(mkmedia)
     check_refusal(mkmedia)
+    if branding:
+        check_branding(mkmedia, *branding)
     print(f"{len(failures)} failures")
     return 1 if failures else 0
 

@@ -95,8 +95,43 @@ if(NOT cd_files STREQUAL "DISK1/CORE0101.ARC;DISK1/EXTR0201.ARC;DISK1/INSTALL.IN
   message(SEND_ERROR "unexpected CD: ${cd_files}")
 endif()
 
+# A template typed in UTF-8 with a byte-order mark and lines ending in CR
+# alone, a file name beyond ASCII: the disks hold them in code page 1252,
+# the name in the archive, the 8.3 name unremarked.
+string(ASCII 239 187 191 bom)
+string(ASCII 13 cr)
+make_product(${WORK}/kestrel)
+file(WRITE ${WORK}/kestrel/install.ini
+     "${bom}[Install]${cr}name=Kestrel Schriften für Büro${cr}BaseDir=C:\\KESTREL${cr}"
+     "[Packages]${cr}Core=Kernschriften für Büro,FONTS,?,?,FF1,0${cr}"
+     "Extra=Extra,EXTRA,?,?,FF1,1${cr}[WinIniData]${cr}AddToSection1=Kestrel;Büro=1${cr}")
+file(WRITE ${WORK}/kestrel/Core/LIZENZÄ.TXT "Lizenz\n")
+expect(0 "kestrel_out.DISK1: 5 files" ${MKMEDIA} kestrel kestrel_out --media cd)
+file(READ ${WORK}/kestrel_out/DISK1/INSTALL.INI script HEX)
+file(READ ${WORK}/kestrel_out/DISK1/CORE0101.ARC archive HEX)
+# "name=Kestrel Schriften f\xfcr B\xfcro\r\n" and "LIZENZ\xc4.TXT"
+if(NOT script MATCHES "^5b496e7374616c6c5d0d0a" OR
+   NOT script MATCHES "6e616d653d4b65737472656c20536368726966746" OR
+   NOT script MATCHES "2066fc722042fc726f0d0a" OR NOT script MATCHES "4b65737472656c3b42fc726f3d310d0a"
+   OR NOT archive MATCHES "4c495a454e5ac42e545854")
+  message(SEND_ERROR "the script or the names are not in code page 1252:\n${script}\n${archive}")
+endif()
+expect(0 "^$" ${INICHECK} kestrel_out/DISK1/INSTALL.INI --media kestrel_out/DISK1)
+# What code page 1252 cannot hold is refused with its line; 1250 holds it.
+file(WRITE ${WORK}/kestrel/install.ini "[Install]\nname=Großő\n[Packages]\n"
+     "Core=Core fonts,FONTS,?,?,FF1,0\nExtra=Extra,EXTRA,?,?,FF1,1\n")
+expect(1 "install.ini:Install:name: error: line 2: \"ő\" \\(U\\+0151\\) is no character of code page 1252\n.*the template cannot be written in code page 1252; nothing written"
+       ${MKMEDIA} kestrel refused_out --media cd)
+expect(0 "DISK1" ${MKMEDIA} kestrel cp1250_out --media cd --codepage 1250)
+if(EXISTS ${WORK}/refused_out)
+  message(SEND_ERROR "a refused set left refused_out behind")
+endif()
+
 # Usage.
 expect(0 "^usage: mkmedia PRODUCT OUTDIR" ${MKMEDIA} --help)
+expect(2 "unknown code page 1258 \\(1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257\\)"
+       ${MKMEDIA} good out --codepage 1258)
+expect(2 "unknown code page 1252x" ${MKMEDIA} good out --codepage 1252x)
 expect(2 "PRODUCT and OUTDIR are needed" ${MKMEDIA} good)
 expect(2 "unknown medium 1.4M \\(360K, 720K, 1.2M, 1.44M, 2.88M, cd\\)" ${MKMEDIA} good out --media 1.4M)
 expect(2 "--setup needs a value" ${MKMEDIA} good out --setup)
@@ -160,6 +195,21 @@ function(disk_section_break dir)
   file(APPEND ${dir}/install.ini "[Disk1]\nCore=CORE.ARC\n")
 endfunction()
 
+# The intro's branding: a logo that is no bitmap, a credit line wider than
+# its control, a setup program that cannot take them.
+function(bad_logo_break dir)
+  file(WRITE ${dir}/logo.bmp "GIF89a")
+endfunction()
+function(wide_credits_break dir)
+  file(WRITE ${dir}/credits.txt "Setup by\nWWWWWWWWWWWWWWWWWWWWWWWWW\n")
+endfunction()
+function(stand_in_setup_break dir)
+  file(WRITE ${dir}/credits.txt "Setup by\nKestrel\n")
+endfunction()
+
+refuse(bad_logo "logo.bmp: error: not a Windows bitmap \\(BMP\\)\n.*the logo or the credits cannot be used; nothing written")
+refuse(wide_credits "credits.txt:2: error: the line is 350 pixels wide in the intro's font; its control shows 334")
+refuse(stand_in_setup "SETUP.EXE: error: not a Windows program; mkmedia cannot give it the product's logo and credits")
 refuse(no_script "has no install.ini")
 refuse(no_setup "has no SETUP.EXE \\(or give --setup FILE\\)")
 refuse(many_packages "Packages:: error: 21 packages, more than the setup's 20.*the template has errors; nothing written")

@@ -10,7 +10,10 @@
 #include "platform/namelist.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
+#include "resources/resource.h"
 #include "tools/common/arcwriter.h"
+#include "tools/common/branding.h"
+#include "tools/common/scripttext.h"
 #include "tools/mkmedia/diskplan.h"
 
 std::string HostJoin(const std::string& dir, const std::string& name) {
@@ -50,11 +53,19 @@ int FindName(const std::vector<std::string>& names, const std::string& name) {
     return -1;
 }
 
-// Adds every file below root, with its stored name.
-bool CollectFiles(const std::string& root, std::vector<ProductFile>& files, std::string& error) {
+// Adds every file below root, with its stored name in the product's code page.
+bool CollectFiles(const std::string& root, const CodePage& page, std::vector<ProductFile>& files,
+                  std::string& error) {
     std::vector<std::string> names;
     if (!ArcListFiles(root, "", names, error)) return false;
-    for (const std::string& n : names) files.push_back(ProductFile{n, HostJoin(root, n), 0, 0, 0});
+    for (const std::string& n : names) {
+        std::string stored, problem;
+        if (!HostNameToCodePage(n, page, stored, problem)) {
+            error = HostJoin(root, n) + ": " + problem;
+            return false;
+        }
+        files.push_back(ProductFile{stored, HostJoin(root, n), 0, 0, 0});
+    }
     return true;
 }
 
@@ -92,14 +103,19 @@ bool ReadPackage(Product& product, const std::vector<std::string>& folders, std:
     char* fields[6];
     int n = SplitCommaList(value, fields, 6);
     pkg.fields.assign(fields, fields + n);
-    int k = FindName(folders, name);
+    std::vector<std::string> named(folders.size());
+    for (size_t i = 0; i < folders.size(); ++i) {
+        std::string problem;
+        if (!HostNameToCodePage(folders[i], *product.page, named[i], problem)) named[i].clear();
+    }
+    int k = FindName(named, name);
     if (k < 0) {
         error = "the package " + pkg.name + " has no folder " + HostJoin(product.dir, pkg.name);
         return false;
     }
     used[size_t(k)] = true;
     std::string root = HostJoin(product.dir, folders[size_t(k)]);
-    if (!CollectFiles(root, pkg.files, error)) return false;
+    if (!CollectFiles(root, *product.page, pkg.files, error)) return false;
     std::sort(pkg.files.begin(), pkg.files.end(), [](const ProductFile& a, const ProductFile& b) {
         return a.storedName < b.storedName;
     });
@@ -148,8 +164,10 @@ bool PackedSize(const std::string& path, uint64_t& size, uint64_t& packed) {
 
 bool LocateProduct(const std::string& dir, const std::string& setup, Product& product,
                    std::string& error) {
+    const CodePage* page = product.page;
     product = Product{};
     product.dir = dir;
+    product.page = page;
     std::vector<std::string> names;
     if (!PfIsDirectory(dir.c_str()) || !PfFindFiles(HostJoin(dir, "*").c_str(), names)) {
         error = dir + ": no such directory";
@@ -161,6 +179,8 @@ bool LocateProduct(const std::string& dir, const std::string& setup, Product& pr
                             : StrEqualNoCase(name.c_str(), "readme.txt")  ? &product.readme
                             : StrEqualNoCase(name.c_str(), "setup.exe")   ? &product.setup
                             : StrEqualNoCase(name.c_str(), "ctl3d32.tmp") ? &product.ctl3d
+                            : StrEqualNoCase(name.c_str(), "logo.bmp")    ? &product.logo
+                            : StrEqualNoCase(name.c_str(), "credits.txt") ? &product.credits
                                                                           : nullptr;
         if (role && role->empty())
             *role = path;
@@ -197,6 +217,35 @@ bool ReadPackageFiles(Product& product, std::string& error) {
     for (size_t i = 0; i < folders.size(); ++i) {
         if (used[i]) continue;
         error = HostJoin(product.dir, folders[i]) + ": no package in [Packages] has this name";
+        return false;
+    }
+    return true;
+}
+
+bool BrandProduct(Product& product, std::vector<std::string>& problems) {
+    if (product.logo.empty() && product.credits.empty()) {
+        product.warnings.push_back(product.dir +
+                                   " has no logo.bmp or credits.txt: the intro shows the logo "
+                                   "and credit lines SETUP.EXE is built with (neutral, no "
+                                   "maker's name)");
+        return true;
+    }
+    Branding branding;
+    if (!ReadBranding(product.logo, product.credits, *product.page, branding, problems))
+        return false;
+    if (product.logo.empty())
+        product.warnings.push_back(product.dir +
+                                   " has no logo.bmp: the intro shows the neutral logo SETUP.EXE "
+                                   "is built with");
+    if (product.credits.empty()) branding.credits.assign(CREDITS_LINES * CREDITS_LINE_SIZE, '\0');
+    std::string error;
+    if (!ReadWholeFile(product.setup, product.setupImage) ||
+        !BrandSetup(product.setupImage, branding, error)) {
+        problems.push_back(product.setup + ": error: " +
+                           (error.empty() ? "cannot be read"
+                                          : error + "; mkmedia cannot give it the "
+                                                    "product's logo and credits"));
+        product.setupImage.clear();
         return false;
     }
     return true;

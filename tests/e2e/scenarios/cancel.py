@@ -19,6 +19,7 @@ def run(s):
         mouse 200
         gone
         window Sample Fonts Installation Options
+        text 1107 2100 K
         unselect 110 1
         text 1107 100 K
         click cancel

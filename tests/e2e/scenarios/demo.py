@@ -23,9 +23,12 @@ def run(s):
     with sample.Saved(s, script, files) as saved:
         s.media_dir = disk1
         s.robot(sample.robot_steps(title))
+        s.media_setup = True
         if s.args.ship_setup and Path(s.args.ship_setup).resolve() != Path(s.args.setup).resolve():
-            # The disk keeps the SETUP.EXE that ships; the one run goes beside it.
+            # The disk keeps the SETUP.EXE that ships; the one run goes beside
+            # it, given the sample's logo and credits by mkmedia likewise.
             s.exe = f"SETUP{s.bits}.EXE"
+            sample.brand_setup(s, s.args.setup, disk1 + "\\" + s.exe)
         print(f"\nRunning {s.exe} ({s.bits}-bit) from {disk1} under Wine"
               + (": click through it" if s.args.manual else ", driven by the robot"))
         code = s.run(timeout=600 if s.args.manual else 60)

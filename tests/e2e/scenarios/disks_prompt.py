@@ -9,6 +9,9 @@ nothing else on the drive changes; the time from start to "Install
 Completed !" is printed."""
 import diskset
 
+# Three disks and two prompts: more than the usual 90 s on a busy machine.
+TIMEOUT = 150
+
 EVERY = list(diskset.ARCHIVES)
 FONTS = ["A.FF1", "B.FF1", "C.FF1", "E.FF1", "F.FF1"]
 

@@ -51,8 +51,7 @@ def run(s):
     try:
         code = s.run(watch=True)
     finally:
-        # CreateGroup and ShowGroup 2 and 1 each open a window on the folder.
-        end_folder_windows(s, [folder], 3)
+        end_folder_windows(s, [folder])
     try:
         s.expect(code == 0, f"exit code {code}")
         s.expect_changes([s.dest + "\\readme.txt", s.dest + "\\OLD.TXT", folder + "\\*.lnk"])

@@ -156,9 +156,9 @@ int PfSeek(PfFile* fp, long offset, PfSeekOrigin origin) {
     if (origin == PF_SEEK_CUR) {
         base = PfTell(fp);
     } else if (origin == PF_SEEK_END) {
-        DWORD high = 0, size = GetFileSize(fp->h, &high);
-        if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return -1;
-        base = high ? -1 : (long long)size;
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(fp->h, &info)) return -1;
+        base = info.nFileSizeHigh ? -1 : (long long)info.nFileSizeLow;
     }
     long long target = base + offset;
     if (base < 0 || target < 0 || target > 0x7FFFFFFF) return -1;
@@ -250,19 +250,17 @@ int PfRemove(const char* path) {
     return DeleteFileA(path) ? 0 : -1;
 }
 
-// The name of a new, empty file beside path (in its directory), for moving
-// path aside.
+// A name beside path (in its directory) that no file has, for moving path
+// aside; 8.3, as Win32s knows no other.
 static bool NameBeside(const char* path, char* name) {
-    char dir[MAX_PATH];
-    if (!BufCopy(dir, path)) return false;
-    char* end = dir;
-    for (char* p = dir; *p; ++p)
-        if (*p == '\\' || *p == '/' || (*p == ':' && p == dir + 1)) end = p + 1;
-    if (end == dir)
-        BufCopy(dir, ".");
-    else
-        *end = '\0';
-    return GetTempFileNameA(dir, "pf", 0, name) != 0;
+    int dir = 0;
+    for (int i = 0; path[i]; ++i)
+        if (path[i] == '\\' || path[i] == '/' || (path[i] == ':' && i == 1)) dir = i + 1;
+    for (unsigned n = 0; n <= 0xFFFF; ++n) {
+        if (!BufFormat(name, MAX_PATH, "%.*s~PF%04X.TMP", dir, path, n)) return false;
+        if (GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES) return true;
+    }
+    return false;
 }
 
 // Without a MoveFileExA that works (Windows 95, Win32s) MoveFileA replaces
@@ -276,7 +274,7 @@ static int RenameAside(const char* from, const char* to) {
         return -1;
     char aside[MAX_PATH];
     if (!NameBeside(to, aside)) return -1;
-    if (!DeleteFileA(aside) || !MoveFileA(to, aside)) return -1;
+    if (!MoveFileA(to, aside)) return -1;
     if (MoveFileA(from, to)) {
         DeleteFileA(aside);
         return 0;

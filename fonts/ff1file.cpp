@@ -96,8 +96,8 @@ int readFaceIds(PfFile* fp, const fontHeader& hdr, int32_t* ids) {
 
 // Writes the changed identifiers among the first n records of the window
 // in buf: one write from the first to the last, of the bytes just read with
-// the identifiers replaced.
-static void writeWindow(PfFile* fp, const fontHeader& hdr, int base, int n, unsigned char* buf,
+// the identifiers replaced. False when the seek or the write failed.
+static bool writeWindow(PfFile* fp, const fontHeader& hdr, int base, int n, unsigned char* buf,
                         const int32_t* ids, long* at) {
     int first = -1, last = -1;
     for (int j = 0; j < n; ++j) {
@@ -107,26 +107,26 @@ static void writeWindow(PfFile* fp, const fontHeader& hdr, int base, int n, unsi
         if (first < 0) first = j;
         last = j;
     }
-    if (first < 0) return;
+    if (first < 0) return true;
     size_t from = size_t(first) * hdr.faceSize, to = size_t(last) * hdr.faceSize + 2;
-    if (PfSeek(fp, recordOffset(hdr, base + first), PF_SEEK_SET) == 0)
-        PfWrite(fp, buf + from, to - from);
     // The next window is found by a seek.
     *at = -1;
+    return PfSeek(fp, recordOffset(hdr, base + first), PF_SEEK_SET) == 0 &&
+           PfWrite(fp, buf + from, to - from) == to - from && !PfError(fp);
 }
 
-int updateFaceIds(PfFile* fp, const fontHeader& hdr, const int32_t* ids) {
-    if (!faceTableIsSound(hdr)) return 0;
+FaceUpdate updateFaceIds(PfFile* fp, const fontHeader& hdr, const int32_t* ids) {
+    if (!faceTableIsSound(hdr)) return FACES_UNREADABLE;
     unsigned char buf[WINDOW_BYTES];
     long at = FF1_HEADER_BYTES;
     for (int base = 0; base < hdr.nFaces;) {
         int count = windowRecords(hdr, base);
         int whole = readWindow(fp, hdr, base, count, buf, &at);
-        writeWindow(fp, hdr, base, whole, buf, ids, &at);
-        if (whole < count) return base + whole;
+        if (!writeWindow(fp, hdr, base, whole, buf, ids, &at)) return FACES_UNWRITTEN;
+        if (whole < count) return FACES_UNREADABLE;
         base += count;
     }
-    return hdr.nFaces;
+    return FACES_WRITTEN;
 }
 
 int makeFontFile(const char* path, const uint16_t* ids, int nIds, uint16_t firstFace,

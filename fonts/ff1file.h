@@ -31,11 +31,17 @@ int faceTableIsSound(const fontHeader& hdr);
 // be read and lies where it can be rewritten.
 int readFaceIds(PfFile* fp, const fontHeader& hdr, int32_t* ids);
 
+// What updateFaceIds did.
+enum FaceUpdate {
+    FACES_WRITTEN,     // every record holds its identifier
+    FACES_UNREADABLE,  // a record could not be read
+    FACES_UNWRITTEN,   // a seek or a write failed
+};
+
 // Writes ids into the face records whose identifier differs, fp being where
-// readFontHeader left it; no other byte changes. Returns the number of
-// records handled: all of them, or the index of the first record that could
-// not be read (the ones before it are done).
-int updateFaceIds(PfFile* fp, const fontHeader& hdr, const int32_t* ids);
+// readFontHeader left it; no other byte changes. It stops at the first record
+// it cannot read or write: the records before it are done.
+FaceUpdate updateFaceIds(PfFile* fp, const fontHeader& hdr, const int32_t* ids);
 
 // The byte that makeFontFile puts at every offset it does not otherwise use:
 // the alphabet, repeated from the start of the file.

@@ -140,13 +140,15 @@ int32_t nextNameEntry(const nameList* list, int32_t entry) {
 }
 
 // One entry per file, in face order, after the header; the list is
-// assembled whole and written at once. A name that does not fit the field is
-// stored empty, which no file matches.
-static void fillEntries(unsigned char* out, int64_t nSize) {
-    put32(out, nFiles);
+// assembled whole and written at once. A file whose changed identifiers did
+// not reach it has no entry: the list holds only what the files hold. A name
+// that does not fit the field is stored empty, which no file matches.
+static void fillEntries(unsigned char* out, int32_t nEntries, int64_t nSize) {
+    put32(out, nEntries);
     put32(out + 4, int32_t(nSize));
     out += NAME_HDR_BYTES;
     for (int i = 0; i < nFiles; ++i) {
+        if (faces[i].bChanged) continue;
         memset(out, 0, NAME_ENTRY_BYTES);
         if (strlen(faces[i].name) <= 13) memcpy(out, faces[i].name, strlen(faces[i].name));
         put32(out + 14, faces[i].nIds);
@@ -156,8 +158,13 @@ static void fillEntries(unsigned char* out, int64_t nSize) {
 }
 
 int writeFontNames(const char* dir) {
+    int32_t nEntries = 0;
     int64_t nSize = 0;
-    for (int i = 0; i < nFiles; ++i) nSize += NAME_ENTRY_BYTES + 4 * int64_t(faces[i].nIds);
+    for (int i = 0; i < nFiles; ++i) {
+        if (faces[i].bChanged) continue;
+        ++nEntries;
+        nSize += NAME_ENTRY_BYTES + 4 * int64_t(faces[i].nIds);
+    }
     char path[FONT_PATH_SIZE], temp[FONT_PATH_SIZE];
     if (nSize > MAX_NAME_LIST_BYTES || !fontFilePath(path, sizeof path, dir, fontListName) ||
         !fontFilePath(temp, sizeof temp, dir, tempListName))
@@ -165,7 +172,7 @@ int writeFontNames(const char* dir) {
     size_t length = NAME_HDR_BYTES + size_t(nSize);
     unsigned char* bytes = static_cast<unsigned char*>(malloc(length));
     if (!bytes) return 0;
-    fillEntries(bytes, nSize);
+    fillEntries(bytes, nEntries, nSize);
     PfFile* fp = PfOpen(temp, "wb");
     bool written = fp && PfWrite(fp, bytes, length) == length;
     free(bytes);

@@ -227,17 +227,24 @@ int checkIDConflicts(const char* dir) {
     return 0;
 }
 
-// Rewrites the identifiers of one changed file; false after a read error.
-static bool updateFont(const char* dir, const faceStr& f) {
+// Rewrites the identifiers of one changed file; false after a read or write
+// error. A file that holds all its identifiers is no longer changed.
+static bool updateFont(const char* dir, faceStr& f) {
     fontHeader hdr;
     PfFile* fp = openFont(dir, f.name, &hdr);
     if (!fp) return true;
     // A file replaced since the scan is left alone.
+    FaceUpdate done = FACES_UNREADABLE;
     bool same = hdr.nFaces == f.nIds && faceTableIsSound(hdr);
-    bool readable = !same || updateFaceIds(fp, hdr, f.ids) == f.nIds;
+    if (same) done = updateFaceIds(fp, hdr, f.ids);
     PfClose(fp);
-    if (!readable) error_ok("Error Reading Font File.");
-    return readable;
+    if (!same) return true;
+    if (done == FACES_WRITTEN) {
+        f.bChanged = 0;
+        return true;
+    }
+    error_ok(done == FACES_UNREADABLE ? "Error Reading Font File." : "Error Writing Font File.");
+    return false;
 }
 
 int updateChangedFonts(const char* dir) {

@@ -19,7 +19,7 @@ struct faceStr {
     char name[260];
     int32_t nIds;      // number of faces
     int32_t* ids;      // their identifiers, in record order
-    int32_t bChanged;  // an identifier was changed
+    int32_t bChanged;  // an identifier was changed and is not in the file yet
     int32_t entry;     // its entry in the loaded name list, -1 when new
 };
 

@@ -47,14 +47,16 @@ unsigned PfGetSystemDir(char* buf, unsigned size);
 struct PfFile;
 enum PfSeekOrigin { PF_SEEK_SET = 0, PF_SEEK_CUR = 1, PF_SEEK_END = 2 };
 
-// Modes "rb", "wb" (created, or emptied) and "rb+" (read and write); a
-// read-only file is never opened for writing. Null on failure.
+// Modes "rb", "wb" (created, or emptied) and "rb+" (read and write); no
+// other mode, no directory, and a read-only file never for writing. "wb"
+// over a hidden or system file replaces it and keeps those attributes.
+// Null on failure.
 PfFile* PfOpen(const char* path, const char* mode);
-int PfClose(PfFile* fp);                               // 0 on success
-size_t PfRead(PfFile* fp, void* buf, size_t n);        // the bytes read
-size_t PfWrite(PfFile* fp, const void* buf, size_t n);  // the bytes written
-int PfSeek(PfFile* fp, long offset, PfSeekOrigin origin);  // 0 on success
-long PfTell(PfFile* fp);                               // -1 on failure
+int PfClose(PfFile* fp);                                   // 0 on success
+size_t PfRead(PfFile* fp, void* buf, size_t n);            // the bytes read
+size_t PfWrite(PfFile* fp, const void* buf, size_t n);     // the bytes written
+int PfSeek(PfFile* fp, long offset, PfSeekOrigin origin);  // 0 on success; else it stays
+long PfTell(PfFile* fp);                                   // -1 on failure
 int PfError(PfFile* fp);  // non-zero once a read or write failed (not at the end)
 
 // A line of text on standard output, where the program has one.
@@ -62,25 +64,33 @@ void PfPrintLine(const char* text);
 
 // --- Directories and file attributes, on Windows-syntax paths.
 
-int PfMkdir(const char* path);                 // 0 on success
-int PfRmdir(const char* path);                 // 0 on success
-int PfChdir(const char* path);                 // 0 on success
-char* PfGetCwd(char* buf, int size);           // null on failure
-int PfGetDisk();                               // current drive, A = 0; -1 for none
-int PfSetDisk(int drive);                      // 0 on success
-int PfAccess(const char* path, int mode);      // 0 when allowed: 0 exists, 2 write, 4 read
-int PfRemove(const char* path);                // 0 on success
-int PfRename(const char* from, const char* to);  // replaces an existing target; 0 on success
+int PfMkdir(const char* path);  // 0 on success
+int PfRmdir(const char* path);  // 0 on success
+// Each drive keeps its own current directory: PfChdir sets the one of the
+// drive it names and makes that drive current; PfSetDisk returns to the
+// directory a drive had last.
+int PfChdir(const char* path);             // 0 on success
+char* PfGetCwd(char* buf, int size);       // null on failure
+int PfGetDisk();                           // current drive, A = 0; -1 for none
+int PfSetDisk(int drive);                  // 0 on success
+int PfAccess(const char* path, int mode);  // 0 when allowed: 0 exists, 2 write, 4 read
+int PfRemove(const char* path);            // 0 on success
+// Replaces an existing target; 0 on success. On failure both files stay.
+int PfRename(const char* from, const char* to);
 bool PfIsDirectory(const char* path);
 int PfSetReadOnly(const char* path, bool readOnly);  // 0 on success
+// The hidden and system attributes; the stand-in has them for files only.
+int PfSetHidden(const char* path, bool hidden, bool system);  // 0 on success
 
 // Last-write time as an MS-DOS date (high word) and time (low word), local time.
 int PfSetFileTime(PfFile* fp, uint32_t dosStamp);      // 1 on success
 int PfGetFileTime(const char* path, uint32_t* dosStamp);  // 1 on success
 
-// Hands found(name, context) the names of the normal files (no directories)
-// matching a pattern such as "DIR\*.ff1"; the name part matches without
-// regard to case. 1 on success (also when nothing matches).
+// Hands found(name, context) the names of the normal files (no directories,
+// nothing hidden or system) whose long name matches a pattern such as
+// "DIR\*.ff1" (StrMatchWild), in the order the file system lists them:
+// sorted on NTFS, in directory order on FAT. 1 on success (also when
+// nothing matches).
 typedef void (*PfFoundFn)(const char* name, void* context);
 int PfFindFiles(const char* pattern, PfFoundFn found, void* context);
 // The same for subdirectories, without "." and "..".
@@ -98,7 +108,17 @@ int PfMessageBox(HWND owner, const char* text, const char* caption, unsigned typ
 // Routes message boxes to a hook (tests); returns the previous one.
 PfMessageBoxHook PfSetMessageBoxHook(PfMessageBoxHook hook);
 
-#ifndef _WIN32
+#ifdef _WIN32
+// --- Stand-ins for kernel answers Wine does not give (tests): Windows 95's
+// MoveFileExA, which fails with ERROR_CALL_NOT_IMPLEMENTED, and CreateFileA
+// refusing to replace a hidden or system file without those attributes, as
+// Windows does. Null brings back the kernel's own.
+typedef BOOL(WINAPI* PfMoveFileExFn)(LPCSTR from, LPCSTR to, DWORD flags);
+typedef HANDLE(WINAPI* PfCreateFileFn)(LPCSTR path, DWORD access, DWORD share,
+                                       LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                                       DWORD flags, HANDLE templateFile);
+void PfSetKernelStandIns(PfMoveFileExFn moveFileEx, PfCreateFileFn createFile);
+#else
 #include <string>
 
 // --- Stand-in configuration.

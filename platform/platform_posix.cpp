@@ -6,7 +6,9 @@
 // names are looked up without regard to case. A path that starts with "/" is
 // a host path; with no drive current, relative paths are host paths too.
 // A file without write permission behaves like a read-only file on Windows,
-// also for root.
+// also for root; a regular file's sticky bit is the hidden attribute, its
+// set-group-ID bit (without group execute) the system attribute. Listings
+// come in the host directory's order, as FAT gives them in its own.
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -14,12 +16,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/openmode.h"
 #include "platform/platform.h"
 #include "platform/strutil.h"
 
@@ -124,21 +127,19 @@ bool IsReadOnlyFile(const std::string& host) {
     return stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & 0222);
 }
 
-bool WildMatch(const char* pat, const char* name) {
-    for (; *pat; ++pat, ++name) {
-        if (*pat == '*') {
-            for (const char* n = name;; ++n) {
-                if (WildMatch(pat + 1, n)) return true;
-                if (!*n) return false;
-            }
-        }
-        if (!*name) return false;
-        if (*pat != '?') {
-            char a[2] = {*pat, 0}, b[2] = {*name, 0};
-            if (!StrEqualNoCase(a, b)) return false;
-        }
-    }
-    return !*name;
+// Listings skip what Windows would not list: hidden and system files.
+bool IsHiddenOrSystem(const struct stat& st) {
+    return S_ISREG(st.st_mode) &&
+           ((st.st_mode & S_ISVTX) || ((st.st_mode & S_ISGID) && !(st.st_mode & S_IXGRP)));
+}
+
+// Clears the mode bits clear and sets set on path; 0 on success.
+int ChangeMode(const char* path, mode_t clear, mode_t set, bool filesOnly) {
+    std::string host;
+    struct stat st;
+    if (!PfHostPath(path, host) || stat(host.c_str(), &st) != 0) return -1;
+    if (filesOnly && !S_ISREG(st.st_mode)) return -1;
+    return chmod(host.c_str(), ((st.st_mode & ~clear) | set) & 07777);
 }
 
 unsigned CopyDir(const std::string& dir, char* buf, unsigned size) {
@@ -185,31 +186,31 @@ struct PfFile {
 };
 
 PfFile* PfOpen(const char* path, const char* mode) {
-    // The modes the Windows side has: "rb", "wb", "rb+" (or "r+b").
-    if ((mode[0] != 'r' && mode[0] != 'w') || strchr(mode, 'a')) return nullptr;
+    PfMode m = PfParseMode(mode);
     std::string host;
-    if (!PfHostPath(path, host)) {
-        errno = ENOENT;
+    if (m == PfMode::Bad || !PfHostPath(path, host)) {
+        errno = m == PfMode::Bad ? EINVAL : ENOENT;
         return nullptr;
     }
-    // Creating or appending may change the file at once: check first. An
-    // update open changes nothing until written, so the open file is checked.
-    bool writes = strpbrk(mode, "wa") != nullptr;
-    if (writes && IsReadOnlyFile(host)) {
+    // Creating may change the file at once: check first. An update open
+    // changes nothing until written, so the open file is checked.
+    if (m == PfMode::Create && IsReadOnlyFile(host)) {
         errno = EACCES;
         return nullptr;
     }
     FILE* fp = fopen(host.c_str(), mode);
-    struct stat st;
-    if (fp && !writes && strchr(mode, '+') && fstat(fileno(fp), &st) == 0 &&
-        S_ISREG(st.st_mode) && !(st.st_mode & 0222)) {
+    if (!fp) return nullptr;
+    // Windows opens no directory as a stream, nor a read-only file for update.
+    struct stat st {};
+    fstat(fileno(fp), &st);
+    bool dir = S_ISDIR(st.st_mode);
+    if (dir || (m == PfMode::Update && S_ISREG(st.st_mode) && !(st.st_mode & 0222))) {
         fclose(fp);
-        errno = EACCES;
+        errno = dir ? EISDIR : EACCES;
         return nullptr;
     }
-    if (!fp) return nullptr;
     // Writes reach the file at once, as on Windows.
-    if (strpbrk(mode, "wa+")) setvbuf(fp, nullptr, _IONBF, 0);
+    if (m != PfMode::Read) setvbuf(fp, nullptr, _IONBF, 0);
     return new PfFile{fp};
 }
 
@@ -264,6 +265,8 @@ int PfChdir(const char* path) {
     std::string cwd;
     for (const std::string& c : comps) cwd += "\\" + c;
     drives[drive].cwd = cwd;
+    // As SetCurrentDirectoryA, a path on another drive makes that drive current.
+    curDrive = drive;
     return 0;
 }
 
@@ -314,11 +317,12 @@ bool PfIsDirectory(const char* path) {
 }
 
 int PfSetReadOnly(const char* path, bool readOnly) {
-    std::string host;
-    struct stat st;
-    if (!PfHostPath(path, host) || stat(host.c_str(), &st) != 0) return -1;
-    mode_t mode = readOnly ? (st.st_mode & ~mode_t(0222)) : (st.st_mode | 0200);
-    return chmod(host.c_str(), mode);
+    return readOnly ? ChangeMode(path, 0222, 0, false) : ChangeMode(path, 0, 0200, false);
+}
+
+int PfSetHidden(const char* path, bool hidden, bool system) {
+    return ChangeMode(path, S_ISVTX | S_ISGID | (system ? S_IXGRP : 0),
+                      (hidden ? S_ISVTX : 0) | (system ? S_ISGID : 0), true);
 }
 
 // The checks of DosDateTimeToFileTime: a field out of range fails. (Wine
@@ -380,22 +384,13 @@ static int FindEntries(const char* pattern, PfFoundFn found, void* context, bool
     if (!d) return 0;
     while (dirent* e = readdir(d)) {
         struct stat st;
-        // The entry's type saves a stat where the file system gives it.
-        bool known = e->d_type == DT_REG || e->d_type == DT_DIR;
-        if (!known && stat((host + "/" + e->d_name).c_str(), &st) != 0) continue;
-        bool isDir = known ? e->d_type == DT_DIR : S_ISDIR(st.st_mode);
-        bool isFile = known ? e->d_type == DT_REG : S_ISREG(st.st_mode);
-        if (dirs ? !isDir || !strcmp(e->d_name, ".") || !strcmp(e->d_name, "..") : !isFile)
-            continue;
-        if (strcmp(namePattern, "*.*") == 0 || WildMatch(namePattern, e->d_name))
-            names.push_back(e->d_name);
+        if (stat((host + "/" + e->d_name).c_str(), &st) != 0 || IsHiddenOrSystem(st)) continue;
+        bool wanted = dirs
+                          ? S_ISDIR(st.st_mode) && strcmp(e->d_name, ".") && strcmp(e->d_name, "..")
+                          : S_ISREG(st.st_mode);
+        if (wanted && StrMatchWild(namePattern, e->d_name)) names.push_back(e->d_name);
     }
     closedir(d);
-    // A stable order, as NTFS lists names.
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        int c = strcasecmp(a.c_str(), b.c_str());
-        return c != 0 ? c < 0 : a < b;
-    });
     for (const std::string& name : names) found(name.c_str(), context);
     return 1;
 }

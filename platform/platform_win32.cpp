@@ -3,7 +3,9 @@
 #include <cstring>
 #include <new>
 
+#include "platform/openmode.h"
 #include "platform/platform.h"
+#include "platform/strutil.h"
 #include "platform/win32s.h"
 
 uint32_t PfGetProfileString(const char* section, const char* key, const char* def, char* buf,
@@ -47,20 +49,38 @@ struct PfFile {
     unsigned char buf[4096];
 };
 
-// Windows refuses to open a read-only file for writing; Wine run as root does
-// not, so the attribute is checked here first.
+static PfMoveFileExFn moveFileExStandIn = nullptr;
+static PfCreateFileFn createFileStandIn = nullptr;
+
+void PfSetKernelStandIns(PfMoveFileExFn moveFileEx, PfCreateFileFn createFile) {
+    moveFileExStandIn = moveFileEx;
+    createFileStandIn = createFile;
+}
+
+// Windows refuses to write or replace a read-only file; Wine run as root does
+// not, so the attribute is checked first.
+static bool IsReadOnlyFile(DWORD attr) {
+    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY) &&
+           !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A hidden or system file is replaced only when created with those attributes.
 PfFile* PfOpen(const char* path, const char* mode) {
-    bool create = mode[0] == 'w', update = strchr(mode, '+') != nullptr;
-    if (mode[0] != 'r' && !create) return nullptr;
-    if (create || update) {
+    PfMode m = PfParseMode(mode);
+    if (m == PfMode::Bad) return nullptr;
+    DWORD keep = FILE_ATTRIBUTE_NORMAL;
+    if (m != PfMode::Read) {
         DWORD attr = GetFileAttributesA(path);
-        if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY) &&
-            !(attr & FILE_ATTRIBUTE_DIRECTORY))
-            return nullptr;
+        if (IsReadOnlyFile(attr)) return nullptr;
+        const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        if (attr != INVALID_FILE_ATTRIBUTES && (attr & hiddenSystem)) keep = attr & hiddenSystem;
     }
-    DWORD access = create ? GENERIC_WRITE : update ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
-    HANDLE h = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           create ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD access = m == PfMode::Create   ? GENERIC_WRITE
+                   : m == PfMode::Update ? GENERIC_READ | GENERIC_WRITE
+                                         : GENERIC_READ;
+    PfCreateFileFn create = createFileStandIn ? createFileStandIn : CreateFileA;
+    HANDLE h = create(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      m == PfMode::Create ? CREATE_ALWAYS : OPEN_EXISTING, keep, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     PfFile* fp = new (std::nothrow) PfFile;
     if (!fp) {
@@ -129,14 +149,21 @@ size_t PfWrite(PfFile* fp, const void* buf, size_t n) {
     return done;
 }
 
+// The target is worked out first: a seek that fails leaves the position and
+// the bytes read ahead as they were.
 int PfSeek(PfFile* fp, long offset, PfSeekOrigin origin) {
-    if (origin == PF_SEEK_SET && offset < 0) return -1;
-    if (origin == PF_SEEK_CUR) offset -= long(fp->len - fp->pos);
+    long long base = 0;
+    if (origin == PF_SEEK_CUR) {
+        base = PfTell(fp);
+    } else if (origin == PF_SEEK_END) {
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(fp->h, &info)) return -1;
+        base = info.nFileSizeHigh ? -1 : (long long)info.nFileSizeLow;
+    }
+    long long target = base + offset;
+    if (base < 0 || target < 0 || target > 0x7FFFFFFF) return -1;
     fp->pos = fp->len = 0;
-    DWORD method = origin == PF_SEEK_SET   ? FILE_BEGIN
-                   : origin == PF_SEEK_END ? FILE_END
-                                           : FILE_CURRENT;
-    return SetFilePointer(fp->h, offset, nullptr, method) == 0xFFFFFFFF ? -1 : 0;
+    return SetFilePointer(fp->h, LONG(target), nullptr, FILE_BEGIN) == 0xFFFFFFFF ? -1 : 0;
 }
 
 int PfError(PfFile* fp) {
@@ -165,8 +192,28 @@ int PfRmdir(const char* path) {
     return RemoveDirectoryA(path) ? 0 : -1;
 }
 
+// The drive a path starts with (A = 0), or -1.
+static int DriveOf(const char* path) {
+    char c = path[0] >= 'a' && path[0] <= 'z' ? char(path[0] - 'a' + 'A') : path[0];
+    return c >= 'A' && c <= 'Z' && path[1] == ':' ? c - 'A' : -1;
+}
+
+// Each drive's current directory, as DOS and Windows 95 keep them; Windows
+// NT keeps the current drive's alone.
+static char driveDirs[26][MAX_PATH];
+
+static void RememberCwd() {
+    char cwd[MAX_PATH];
+    DWORD n = GetCurrentDirectoryA(sizeof cwd, cwd);
+    int drive = n > 0 && n < sizeof cwd ? DriveOf(cwd) : -1;
+    if (drive >= 0) BufCopy(driveDirs[drive], cwd);
+}
+
 int PfChdir(const char* path) {
-    return SetCurrentDirectoryA(path) ? 0 : -1;
+    RememberCwd();
+    if (!SetCurrentDirectoryA(path)) return -1;
+    RememberCwd();
+    return 0;
 }
 
 char* PfGetCwd(char* buf, int size) {
@@ -178,14 +225,14 @@ char* PfGetCwd(char* buf, int size) {
 int PfGetDisk() {
     char cwd[MAX_PATH];
     DWORD n = GetCurrentDirectoryA(sizeof cwd, cwd);
-    if (n == 0 || n >= sizeof cwd || cwd[1] != ':') return -1;
-    char c = cwd[0] >= 'a' && cwd[0] <= 'z' ? char(cwd[0] - 'a' + 'A') : cwd[0];
-    return c >= 'A' && c <= 'Z' ? c - 'A' : -1;
+    return n > 0 && n < sizeof cwd ? DriveOf(cwd) : -1;
 }
 
-// "X:" alone: the system finds the directory that drive had last.
+// "X:" alone, for a drive not visited yet: the system's idea of its directory.
 int PfSetDisk(int drive) {
     if (drive < 0 || drive > 25) return -1;
+    RememberCwd();
+    if (driveDirs[drive][0] && SetCurrentDirectoryA(driveDirs[drive])) return 0;
     char name[3] = {char('A' + drive), ':', 0};
     return SetCurrentDirectoryA(name) ? 0 : -1;
 }
@@ -195,8 +242,7 @@ int PfSetDisk(int drive) {
 int PfAccess(const char* path, int mode) {
     DWORD attr = GetFileAttributesA(path);
     if (attr == INVALID_FILE_ATTRIBUTES) return -1;
-    if ((mode & 2) && (attr & FILE_ATTRIBUTE_READONLY) && !(attr & FILE_ATTRIBUTE_DIRECTORY))
-        return -1;
+    if ((mode & 2) && IsReadOnlyFile(attr)) return -1;
     return 0;
 }
 
@@ -204,16 +250,51 @@ int PfRemove(const char* path) {
     return DeleteFileA(path) ? 0 : -1;
 }
 
-// Windows 95 has no MoveFileExA that works: there the target goes first.
+// A name beside path (in its directory) that no file has, for moving path
+// aside; 8.3, as Win32s knows no other.
+static bool NameBeside(const char* path, char* name) {
+    int dir = 0;
+    for (int i = 0; path[i]; ++i)
+        if (path[i] == '\\' || path[i] == '/' || (path[i] == ':' && i == 1)) dir = i + 1;
+    for (unsigned n = 0; n <= 0xFFFF; ++n) {
+        if (!BufFormat(name, MAX_PATH, "%.*s~PF%04X.TMP", dir, path, n)) return false;
+        if (GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES) return true;
+    }
+    return false;
+}
+
+// Without a MoveFileExA that works (Windows 95, Win32s) MoveFileA replaces
+// nothing: the target is moved aside and put back if the move fails, so that
+// one of the two files is always there.
+static int RenameAside(const char* from, const char* to) {
+    if (MoveFileA(from, to)) return 0;
+    DWORD attr = GetFileAttributesA(to);
+    if (GetFileAttributesA(from) == INVALID_FILE_ATTRIBUTES || attr == INVALID_FILE_ATTRIBUTES ||
+        (attr & FILE_ATTRIBUTE_DIRECTORY))
+        return -1;
+    char aside[MAX_PATH];
+    if (!NameBeside(to, aside)) return -1;
+    if (!MoveFileA(to, aside)) return -1;
+    if (MoveFileA(from, to)) {
+        DeleteFileA(aside);
+        return 0;
+    }
+    // A source gone with the target was the target itself: put back, it has
+    // the name asked for.
+    bool same = GetFileAttributesA(from) == INVALID_FILE_ATTRIBUTES;
+    return MoveFileA(aside, to) && same ? 0 : -1;
+}
+
 int PfRename(const char* from, const char* to) {
+    if (IsReadOnlyFile(GetFileAttributesA(to))) return -1;
     typedef BOOL(WINAPI * MoveFileExFn)(const char*, const char*, DWORD);
     FARPROC proc = GetProcAddress(GetModuleHandleA("kernel32.dll"), "MoveFileExA");
-    MoveFileExFn moveEx = reinterpret_cast<MoveFileExFn>(reinterpret_cast<void (*)()>(proc));
+    MoveFileExFn moveEx = moveFileExStandIn
+                              ? moveFileExStandIn
+                              : reinterpret_cast<MoveFileExFn>(reinterpret_cast<void (*)()>(proc));
     if (moveEx && moveEx(from, to, MOVEFILE_REPLACE_EXISTING)) return 0;
     if (moveEx && GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return -1;
-    if (GetFileAttributesA(from) == INVALID_FILE_ATTRIBUTES) return -1;
-    DeleteFileA(to);
-    return MoveFileA(from, to) ? 0 : -1;
+    return RenameAside(from, to);
 }
 
 bool PfIsDirectory(const char* path) {
@@ -221,11 +302,21 @@ bool PfIsDirectory(const char* path) {
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-int PfSetReadOnly(const char* path, bool readOnly) {
+// Sets the attributes set and clears the others of mask.
+static int ChangeAttributes(const char* path, DWORD mask, DWORD set) {
     DWORD attr = GetFileAttributesA(path);
     if (attr == INVALID_FILE_ATTRIBUTES) return -1;
-    attr = readOnly ? (attr | FILE_ATTRIBUTE_READONLY) : (attr & ~FILE_ATTRIBUTE_READONLY);
-    return SetFileAttributesA(path, attr) ? 0 : -1;
+    return SetFileAttributesA(path, (attr & ~mask) | set) ? 0 : -1;
+}
+
+int PfSetReadOnly(const char* path, bool readOnly) {
+    return ChangeAttributes(path, FILE_ATTRIBUTE_READONLY, readOnly ? FILE_ATTRIBUTE_READONLY : 0);
+}
+
+int PfSetHidden(const char* path, bool hidden, bool system) {
+    return ChangeAttributes(
+        path, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
+        (hidden ? FILE_ATTRIBUTE_HIDDEN : 0) | (system ? FILE_ATTRIBUTE_SYSTEM : 0));
 }
 
 int PfSetFileTime(PfFile* fp, uint32_t dosStamp) {
@@ -247,7 +338,12 @@ int PfGetFileTime(const char* path, uint32_t* dosStamp) {
 }
 
 // Hands over the normal files, or the subdirectories, matching pattern.
+// Windows matches the pattern against the short names too ("*.ff1" finds
+// "b.ff1x" as B~1.FF1): only long names that match are taken.
 static int FindEntries(const char* pattern, PfFoundFn found, void* context, bool dirs) {
+    const char* namePattern = pattern;
+    for (const char* p = pattern; *p; ++p)
+        if (*p == '\\' || *p == '/' || *p == ':') namePattern = p + 1;
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA(pattern, &fd);
     if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND ? 1 : 0;
@@ -256,7 +352,7 @@ static int FindEntries(const char* pattern, PfFoundFn found, void* context, bool
         bool isDir = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if ((fd.dwFileAttributes & skip) || isDir != dirs) continue;
         if (isDir && (!strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, ".."))) continue;
-        found(fd.cFileName, context);
+        if (StrMatchWild(namePattern, fd.cFileName)) found(fd.cFileName, context);
     } while (FindNextFileA(h, &fd));
     FindClose(h);
     return 1;

@@ -41,3 +41,6 @@ bool StrEqualNoCase(const char* a, const char* b);
 // True when the first n characters of s equal those of prefix, without
 // regard to case (s shorter than n never matches).
 bool StrPrefixNoCase(const char* s, const char* prefix, size_t n);
+// A name against a listing pattern: "*" any run of characters, "?" any one,
+// the rest without regard to case; "*.*" matches every name.
+bool StrMatchWild(const char* pattern, const char* name);

@@ -1,5 +1,11 @@
 // The repair on damaged and hostile input: font files that are not whole,
 // name lists whose counts lie, and arbitrary bytes.
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
 #include <algorithm>
 #include <random>
 #include <set>
@@ -71,6 +77,14 @@ TEST(FontInput, CollectFacesCountsHeadersThenFillsWholeFiles) {
     WriteFile(dir / "short.ff1", RawFont(0x7ABD, 4, 54, 46, {1, 2}));
     WriteFile(dir / "text.ff1", "not a font at all, but long enough to hold a header.....");
     MakeFont(dir / "other.ttf", {9});
+    // Fonts under names that only their short names match, and hidden or
+    // system ones, are not listed: they take no part.
+    MakeFont(dir / "long.ff1x", {10});
+    MakeFont(dir / "ten.ff10", {11});
+    MakeFont(dir / "hidden.ff1", {12});
+    MakeFont(dir / "system.ff1", {13});
+    ASSERT_EQ(PfSetHidden((dir / "hidden.ff1").c_str(), true, false), 0);
+    ASSERT_EQ(PfSetHidden((dir / "system.ff1").c_str(), false, true), 0);
     // Mode 3 counts the files with a font header; mode 1 keeps the whole ones.
     EXPECT_EQ(collectFaces(path.c_str(), 3), 3);
     EXPECT_EQ(collectFaces(path.c_str(), 2), 0);
@@ -185,6 +199,46 @@ TEST(FontInput, UpdateStopsAtARecordItCannotRead) {
                   RawFont(0x7ABD, c.claimed, 54, c.faceSize, after, length));
         EXPECT_EQ(FontIds(dir / "later.ff1"), Ids{4});
     }
+}
+
+// A write that fails (a full disk, a dying floppy) leaves the file as it
+// was, stops the update with a report, and its file out of the name list:
+// the list holds no identifier that did not reach its file.
+TEST(FontInput, AFailedWriteStopsTheUpdateAndKeepsItOutOfTheList) {
+    ScratchDir dir;
+    MakeFont(dir / "ro.ff1", {3, 4});
+    PfFile* fp = PfOpen((dir / "ro.ff1").c_str(), "rb");
+    ASSERT_TRUE(fp);
+    fontHeader hdr;
+    ASSERT_EQ(readFontHeader(fp, &hdr), 1);
+    const int32_t ids[] = {7, 8};
+    EXPECT_EQ(updateFaceIds(fp, hdr, ids), FACES_UNWRITTEN);
+    PfClose(fp);
+    EXPECT_EQ(FontIds(dir / "ro.ff1"), (Ids{3, 4}));
+#ifndef _WIN32
+    // The whole repair, with writes refused from 4096 bytes on: two fonts
+    // whose face records lie further on share an identifier.
+    MakeFont(dir / "a.ff1", {500}, 5000);
+    MakeFont(dir / "b.ff1", {500}, 5000);
+    PfRemove((dir / "ro.ff1").c_str());
+    std::vector<std::string> order = FontListing(dir.Path());
+    ASSERT_EQ(order.size(), 2u);
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit limit = {4096, saved.rlim_max};
+    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    testing::internal::CaptureStdout();
+    UntangleFonts(dir.Path().c_str(), 1);
+    std::string out = testing::internal::GetCapturedStdout();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(out, "Error Writing Font File.\n");
+    EXPECT_EQ(FontIds(dir / order[0]), Ids{500});
+    EXPECT_EQ(FontIds(dir / order[1]), Ids{500});
+    EXPECT_EQ(ListMap(dir.Path()), (std::map<std::string, Ids>{{order[0], {500}}}));
+#endif
 }
 
 // Bytes from a valid input with some flipped and the end cut at random.

@@ -1,5 +1,6 @@
 // The repair of a font directory: which identifiers are kept, restored and
 // replaced, what is written, and what is left alone.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -53,8 +54,8 @@ TEST(FontRepair, OutcomesByCase) {
          {{"a.ff1", {7, 8}}}, true, {{"a.ff1", {5, 5}}}, {{"a.ff1", {5, 998}}}},
         {"a dropped list still gives every known file its identifiers first",
          {{"F00.ff1", {593, 1000, 8, 8, 0}}, {"F01.ff1", {741, 9, 255}}}, true,
-         {{"F00.ff1", {432, 238, 950, 736, 66}}, {"F01.ff1", {815, 736, 853}}},
-         {{"F00.ff1", {432, 238, 950, 736, 66}}, {"F01.ff1", {815, 998, 853}}}},
+         {{"F00.ff1", {432, 238, 950, 736, 736}}, {"F01.ff1", {815, 66, 853}}},
+         {{"F00.ff1", {432, 238, 950, 736, 998}}, {"F01.ff1", {815, 66, 853}}}},
         {"an entry of a file no longer there reserves nothing",
          {{"n.ff1", {10}}}, true, {{"gone.ff1", {10}}}, {{"n.ff1", {10}}}},
         {"names match with regard to case",
@@ -85,28 +86,33 @@ TEST(FontRepair, OutcomesByCase) {
     }
 }
 
+// FAT lists a directory in the order of its entries, NTFS sorted, the
+// stand-in in its host directory's order: whichever it is, the first file
+// listed keeps a contested identifier and the list follows the listing.
 TEST(FontRepair, FirstListedFileKeepsAContestedIdentifier) {
     ScratchDir dir;
-    MakeFont(dir / "A.FF1", {500});
-    MakeFont(dir / "b.ff1", {500});
-    MakeFont(dir / "C.ff1", {500, 1});
+    for (const char* name : {"F5.ff1", "f2.ff1", "F7.ff1", "f0.ff1", "F3.ff1", "f6.ff1", "F1.ff1"})
+        MakeFont(dir / name, {500});
+    MakeFont(dir / "f4.ff1", {500, 1});
     std::vector<std::string> order = FontListing(dir.Path());
-    ASSERT_EQ(order.size(), 3u);
+    ASSERT_EQ(order.size(), 8u);
+#ifndef _WIN32
+    std::vector<std::string> listed = order;
+    for (std::string& name : listed) StrUpper(&name[0]);
+    std::vector<std::string> sorted = listed;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_NE(listed, sorted) << "the listing shows no order but the sorted one";
+#endif
 
     UntangleFonts(dir.Path().c_str(), 1);
 
-    std::map<std::string, Ids> after;
-    for (const std::string& name : order) after[name] = FontIds(dir / name);
-    // Listing order decides: the first keeps 500, the others get 998, 997.
-    Ids first = after[order[0]], second = after[order[1]], third = after[order[2]];
-    EXPECT_EQ(first[0], 500);
-    EXPECT_EQ(second[0], 998);
-    EXPECT_EQ(third[0], 997);
-    EXPECT_EQ(after["C.ff1"].back(), 1);
-    // The list follows the listing too.
+    // The first keeps 500, the others get 998, 997, ... in listing order.
+    for (size_t i = 0; i < order.size(); ++i)
+        EXPECT_EQ(FontIds(dir / order[i])[0], i == 0 ? 500 : 999 - int(i)) << order[i];
+    EXPECT_EQ(FontIds(dir / "f4.ff1").back(), 1);
     std::vector<ListEntry> list = ListEntries(dir.Path());
-    ASSERT_EQ(list.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(list[i].name, order[i]);
+    ASSERT_EQ(list.size(), order.size());
+    for (size_t i = 0; i < order.size(); ++i) EXPECT_EQ(list[i].name, order[i]);
 }
 
 TEST(FontRepair, WritesTheListByteForByte) {

@@ -62,6 +62,56 @@ ScratchDir::~ScratchDir() {
     fs::remove_all(root, ec);
 }
 
+#ifdef _WIN32
+OtherDrive::OtherDrive(const std::string& dir) {
+    typedef char*(CDECL * UnixName)(const WCHAR*);
+    auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    WCHAR wide[MAX_PATH];
+    if (!unixName || !(GetLogicalDrives() & (1u << 25)) ||
+        !MultiByteToWideChar(CP_ACP, 0, dir.c_str(), -1, wide, MAX_PATH))
+        return;
+    char* name = unixName(wide);
+    if (!name) return;
+    path_ = std::string("Z:") + name;
+    HeapFree(GetProcessHeap(), 0, name);
+    for (char& c : path_)
+        if (c == '/') c = '\\';
+}
+
+OtherDrive::~OtherDrive() {}
+
+BOOL WINAPI Windows95MoveFileEx(LPCSTR, LPCSTR, DWORD) {
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return FALSE;
+}
+
+HANDLE WINAPI DocumentedCreateFile(LPCSTR path, DWORD access, DWORD share,
+                                   LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                                   HANDLE templateFile) {
+    DWORD attr = GetFileAttributesA(path);
+    DWORD kept = attr == INVALID_FILE_ATTRIBUTES
+                     ? 0
+                     : attr & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) & ~flags;
+    if (kept && (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileA(path, access, share, security, disposition, flags, templateFile);
+}
+#else
+OtherDrive::OtherDrive(const std::string& dir) {
+    std::string host;
+    if (!PfHostPath(dir.c_str(), host)) return;
+    PfMapDrive('D', host.c_str());
+    path_ = "D:\\";
+}
+
+OtherDrive::~OtherDrive() {
+    if (!path_.empty()) PfMapDrive('D', nullptr);
+}
+#endif
+
 void WriteFile(const std::string& path, const std::string& bytes) {
     PfFile* fp = PfOpen(path.c_str(), "wb");
     ASSERT_TRUE(fp) << "cannot write " << path;
@@ -114,6 +164,14 @@ std::string Bmp(const BmpSpec& s) {
         for (size_t i = 0; i < stride; ++i) b += i < used ? char(bottomUp * 3 + int(i)) : '\0';
     }
     return b;
+}
+
+std::vector<std::string> AllNames(const std::string& dir) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (auto& entry : fs::directory_iterator(HostPath(dir), ec))
+        names.push_back(entry.path().filename().string());
+    return names;
 }
 
 std::string WindowsDir() {

@@ -21,10 +21,37 @@ private:
     std::string path_;
 };
 
+// dir, named on a second drive: Wine's Z: (the Unix root) under Wine, the
+// stand-in's D: mapped onto it (while this lives) on Linux; empty where
+// there is none.
+class OtherDrive {
+public:
+    explicit OtherDrive(const std::string& dir);
+    ~OtherDrive();
+    OtherDrive(const OtherDrive&) = delete;
+    OtherDrive& operator=(const OtherDrive&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+#ifdef _WIN32
+// Kernel answers that Wine does not give, for PfSetKernelStandIns: the
+// MoveFileExA of Windows 95, and CreateFileA refusing to replace a hidden or
+// system file without those attributes, as Windows documents it.
+BOOL WINAPI Windows95MoveFileEx(LPCSTR from, LPCSTR to, DWORD flags);
+HANDLE WINAPI DocumentedCreateFile(LPCSTR path, DWORD access, DWORD share,
+                                   LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                                   HANDLE templateFile);
+#endif
+
 // Whole-file helpers on Windows-syntax paths.
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+// The names of every entry of dir, hidden and system ones too.
+std::vector<std::string> AllNames(const std::string& dir);
 
 // A BMP file of the given form; pixel bytes count up from 3 times the row
 // (bottom up), row padding is zero, colour i is grey 16 * i.

@@ -191,6 +191,9 @@ INT_PTR CALLBACK OptionsDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM l
 
 void UpdateSpace(HWND hDlg, char drive) {
     DoPeeks();
+    // A drive typed while the pump ran has had its own update: this one is
+    // stale and must not put the earlier drive's account back over it.
+    if (drive != cDestDrive) return;
     char winDrive = WindowsDrive();
     uint32_t winFree = spaceAvailable(winDrive), destFree = spaceAvailable(drive);
     SpaceAccount account = AccountSpace(Packages, iNumPackages, drive, winDrive, destFree, winFree);

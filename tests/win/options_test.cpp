@@ -332,6 +332,18 @@ TEST_F(OptionsDialog, UnknownDriveShowsTheWarning) {
     SetDlgItemTextA(dialog, IDC_OPT_DIR, "c:\\FONTS");
     EXPECT_FALSE(Shown(dialog, IDC_OPT_NOSPACE));
     EXPECT_TRUE(OkEnabled(dialog));
+
+    // Keys that arrive while an account for C pumps the queue: the drive
+    // they type is the one shown afterwards, not C over it again.
+    HWND field = GetDlgItem(dialog, IDC_OPT_DIR);
+    SendMessageA(field, EM_SETSEL, 0, -1);
+    PostMessageA(field, WM_CHAR, 'Q', 1);
+    PostMessageA(field, WM_CHAR, ':', 1);
+    UpdateSpace(dialog, cDestDrive);
+    EXPECT_EQ(Text(dialog, IDC_OPT_DIR), "Q:");
+    EXPECT_EQ(Text(dialog, IDC_OPT_DESTLABEL), "Drive Q:");
+    EXPECT_TRUE(Shown(dialog, IDC_OPT_NOSPACE));
+    EXPECT_FALSE(OkEnabled(dialog));
 }
 
 // A default directory without a drive letter lies on the current drive; an

@@ -28,7 +28,8 @@
 //   absent TITLE              no dialog titled TITLE exists now
 //   file PATH | nofile PATH   the file exists | does not exist now
 //   waitfile PATH             wait until the file exists
-//   shot NAME                 ask the driver for a screenshot named NAME
+//   shot NAME                 ask the driver for a screenshot named NAME, the
+//                             current window's thread held still meanwhile
 //   sleep MS                  wait MS milliseconds
 //   timeout SECONDS           how long later waits may take (default 20)
 //   dump                      print the current window's controls
@@ -214,17 +215,36 @@ bool FileState(Robot& r, const std::string& path, bool wanted, DWORD waitMs) {
     return false;
 }
 
+// Holds the thread of a window still, or gives null.
+HANDLE Freeze(HWND window) {
+    DWORD id = window ? GetWindowThreadProcessId(window, nullptr) : 0;
+    HANDLE thread = id ? OpenThread(THREAD_SUSPEND_RESUME, FALSE, id) : nullptr;
+    if (thread && SuspendThread(thread) == DWORD(-1)) {
+        CloseHandle(thread);
+        thread = nullptr;
+    }
+    return thread;
+}
+
 // The driver answers "ok" on standard input once the picture is taken; run
-// by hand, without a driver, the robot goes on at once.
+// by hand, without a driver, the robot goes on at once. The current
+// window's thread is held still meanwhile, once it has painted: the picture
+// shows the moment the scenario asked for, however long a busy machine
+// takes to make it.
 bool Shot(Robot& r, const std::string& name) {
     DWORD_PTR ignored;
     if (r.window) SendMessageTimeoutA(r.window, WM_NULL, 0, 0, SMTO_NORMAL, r.timeoutMs, &ignored);
     Sleep(300);
+    HANDLE frozen = Freeze(r.window);
     printf("SHOT %s\n", name.c_str());
     fflush(stdout);
     char answer[16];
-    if (!fgets(answer, sizeof answer, stdin)) return true;
-    if (strncmp(answer, "ok", 2) == 0) return true;
+    bool answered = fgets(answer, sizeof answer, stdin) != nullptr;
+    if (frozen) {
+        ResumeThread(frozen);
+        CloseHandle(frozen);
+    }
+    if (!answered || strncmp(answer, "ok", 2) == 0) return true;
     r.error = "the driver took no screenshot";
     return false;
 }

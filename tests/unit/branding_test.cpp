@@ -22,14 +22,14 @@ void PutAt(std::string& b, size_t at, uint32_t v, int bytes) {
 }
 
 TEST(Branding, LogoOf250By75With16Colours) {
-    const std::string canonical = Bmp(BmpSpec());
+    const std::string canonical = Bmp(BmpLayout());
     std::string want;
     std::string error;
     ASSERT_TRUE(LogoResource(canonical, want, error)) << error;
     EXPECT_EQ(want, canonical.substr(14));
     EXPECT_EQ(want.size(), 40u + 64 + 128 * 75);
 
-    BmpSpec topDown, v5, eight;
+    BmpLayout topDown, v5, eight;
     topDown.height = -75;
     v5.header = 124;
     eight.colours = 8;
@@ -44,16 +44,16 @@ TEST(Branding, LogoOf250By75With16Colours) {
         {"rows top down", Bmp(topDown), want, ""},
         {"a version 5 header", Bmp(v5), want, ""},
         {"8 colours", Bmp(eight), eightWant, ""},
-        {"too wide", Bmp(BmpSpec{300, 75}), "",
+        {"too wide", Bmp(BmpLayout{300, 75}), "",
          "300 x 75 pixels, 4 bits a pixel; the intro's logo is 250 x 75 pixels of 16 colours "
          "(4 bits a pixel)"},
-        {"too high", Bmp(BmpSpec{250, 80}), "",
+        {"too high", Bmp(BmpLayout{250, 80}), "",
          "250 x 80 pixels, 4 bits a pixel; the intro's logo is 250 x 75 pixels of 16 colours "
          "(4 bits a pixel)"},
-        {"256 colours", Bmp(BmpSpec{250, 75, 8, 0, 16}), "",
+        {"256 colours", Bmp(BmpLayout{250, 75, 8, 0, 16}), "",
          "250 x 75 pixels, 8 bits a pixel; the intro's logo is 250 x 75 pixels of 16 colours "
          "(4 bits a pixel)"},
-        {"run-length coded", Bmp(BmpSpec{250, 75, 4, 2}), "", "compressed; save it uncompressed"},
+        {"run-length coded", Bmp(BmpLayout{250, 75, 4, 2}), "", "compressed; save it uncompressed"},
         {"cut short", canonical.substr(0, canonical.size() - 1), "",
          "cut short or its palette is damaged"},
         {"an OS/2 header", std::string(canonical).replace(14, 4, "\x0c\0\0\0", 4), "",
@@ -138,7 +138,7 @@ TEST(Branding, CreditsFitTheIntro) {
     EXPECT_EQ(problems, std::vector<std::string>{dir / "logo.bmp: error: cannot be read"});
 }
 
-struct PeSpec {
+struct PeLayout {
     size_t logo = 40 + 64 + 128 * 75;
     size_t credits = CREDITS_LINES * CREDITS_LINE_SIZE;
     const char* creditsName = "CREDITS";
@@ -146,8 +146,8 @@ struct PeSpec {
 };
 
 // A PE32 image of one section, .rsrc, holding the bitmap COMPANYLOGO and
-// the RCDATA named by the spec, their bytes counting up from 1 and 101.
-std::string Pe(const PeSpec& s, size_t& logoAt, size_t& creditsAt) {
+// the RCDATA the layout names, their bytes counting up from 1 and 101.
+std::string Pe(const PeLayout& s, size_t& logoAt, size_t& creditsAt) {
     const uint32_t rva = 0x1000;
     const size_t raw = 0x200;
     std::string r;  // the resources, laid out: root, two name levels, two
@@ -219,7 +219,7 @@ Branding SampleBranding() {
 // checksum changes; SETUP.EXE without them, or of other sizes, is refused.
 TEST(Branding, WrittenOverTheSetupsResources) {
     size_t logoAt, creditsAt;
-    const std::string plain = Pe(PeSpec(), logoAt, creditsAt);
+    const std::string plain = Pe(PeLayout(), logoAt, creditsAt);
     const Branding branding = SampleBranding();
     std::string image = plain, error;
     ASSERT_TRUE(BrandSetup(image, branding, error)) << error;
@@ -234,7 +234,7 @@ TEST(Branding, WrittenOverTheSetupsResources) {
     ASSERT_TRUE(BrandSetup(image, logoOnly, error)) << error;
     EXPECT_EQ(image.substr(creditsAt), plain.substr(creditsAt));
 
-    PeSpec small, other, summed;
+    PeLayout small, other, summed;
     small.logo = 100;
     other.creditsName = "OTHER";
     summed.checksum = 1;

@@ -134,7 +134,7 @@ bool FileExists(const std::string& path) {
     return PfAccess(path.c_str(), 0) == 0;
 }
 
-std::string Bmp(const BmpSpec& s) {
+std::string Bmp(const BmpLayout& s) {
     auto put = [](std::string& b, uint32_t v, int bytes) {
         for (int i = 0; i < bytes; ++i) b += char(i < 4 ? v >> (8 * i) : 0);
     };

@@ -55,10 +55,10 @@ std::vector<std::string> AllNames(const std::string& dir);
 
 // A BMP file of the given form; pixel bytes count up from 3 times the row
 // (bottom up), row padding is zero, colour i is grey 16 * i.
-struct BmpSpec {
+struct BmpLayout {
     int width = 250, height = 75, bits = 4, compression = 0, colours = 16, header = 40;
 };
-std::string Bmp(const BmpSpec& spec);
+std::string Bmp(const BmpLayout& layout);
 
 // The Windows and system directories as the platform names them.
 std::string WindowsDir();

@@ -219,7 +219,7 @@ TEST_F(IntroBox, CreditsAndLogoAreTheProductOwners) {
     ScratchDir dir;
     WriteFile(dir / "credits.txt",
               "Setup by\r\nKestrel & Sons\r\nfor\r\nKestrel Type\r\n\u00a9 1998 Kestrel\r\n");
-    WriteFile(dir / "logo.bmp", Bmp(BmpSpec()));
+    WriteFile(dir / "logo.bmp", Bmp(BmpLayout()));
     Branding branding;
     std::vector<std::string> problems;
     ASSERT_TRUE(ReadBranding(dir / "logo.bmp", dir / "credits.txt", *FindCodePage(1252), branding,
